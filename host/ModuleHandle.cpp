@@ -1,0 +1,3 @@
+#include "host/ModuleHandle.h"
+
+void* hInstance = nullptr;

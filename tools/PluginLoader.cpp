@@ -1,0 +1,57 @@
+#include "tools/PluginLoader.h"
+
+#include <windows.h>
+
+#include <cstdlib>
+
+RecordingHost& RecordingHost::instance() {
+    static RecordingHost host;
+    return host;
+}
+
+VstInt32 VELORIN_CALLBACK RecordingHost::callback(AEffect* effect, VstInt32 opcode, VstInt32 index, VstInt32 value,
+                                                  void* ptr, float opt) {
+    RecordingHost& host = instance();
+    host.calls.push_back({effect, opcode, index, value, ptr, opt});
+    return opcode == audioMasterVersion ? host.versionAnswer : host.otherAnswer;
+}
+
+PluginLoader::PluginLoader(const std::string& dllPath) {
+    HMODULE handle = LoadLibraryA(dllPath.c_str());
+    if (!handle) {
+        lastError = "cannot load " + dllPath;
+        return;
+    }
+    module = handle;
+    mainEntry = reinterpret_cast<AEffect*(VELORIN_CALLBACK*)(audioMasterCallback)>(
+        reinterpret_cast<void*>(GetProcAddress(handle, "main")));
+    if (!mainEntry) lastError = dllPath + " exports no \"main\"";
+}
+
+PluginLoader::~PluginLoader() {
+    if (module) FreeLibrary(static_cast<HMODULE>(module));
+}
+
+AEffect* PluginLoader::create(audioMasterCallback callback) { return mainEntry ? mainEntry(callback) : nullptr; }
+
+std::string PluginInstance::text(VstInt32 opcode, VstInt32 index) const {
+    char buffer[256] = {};
+    dispatch(opcode, index, 0, buffer);
+    return buffer;
+}
+
+VstInt32 PluginInstance::close() {
+    VstInt32 result = dispatch(effClose);
+    effect = nullptr;
+    return result;
+}
+
+std::string builtPluginPath() {
+    if (const char* path = std::getenv("VELORIN_PLUGIN")) return path;
+    // The build puts the DLL next to every program it builds.
+    char path[MAX_PATH];
+    DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string folder(path, length);
+    folder.erase(folder.find_last_of("\\/") + 1);
+    return folder + "Velorin2.dll";
+}

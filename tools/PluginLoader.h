@@ -1,0 +1,82 @@
+// Loads a plug-in DLL the way a host does (LoadLibrary, then "main" with a
+// host callback) and gives typed access to its record and five functions.
+// The callback records every request the plug-in makes, for tests and tools.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "host/AEffect.h"
+
+struct HostCall {
+    AEffect* effect;
+    VstInt32 opcode;
+    VstInt32 index;
+    VstInt32 value;
+    void* ptr;
+    float opt;
+};
+
+// The recording host: one per process, since a plug-in's version request
+// carries no record to tell hosts apart.
+class RecordingHost {
+public:
+    static RecordingHost& instance();
+    static VstInt32 VELORIN_CALLBACK callback(AEffect* effect, VstInt32 opcode, VstInt32 index, VstInt32 value,
+                                              void* ptr, float opt);
+
+    std::vector<HostCall> calls;
+    VstInt32 versionAnswer = 2400;  // what the host answers to audioMasterVersion
+    VstInt32 otherAnswer = 0;       // what it answers to everything else
+};
+
+class PluginLoader {
+public:
+    // Loads the DLL; loaded() tells whether it and its "main" were found.
+    explicit PluginLoader(const std::string& dllPath);
+    ~PluginLoader();
+    PluginLoader(const PluginLoader&) = delete;
+    PluginLoader& operator=(const PluginLoader&) = delete;
+
+    bool loaded() const { return mainEntry != nullptr; }
+    const std::string& error() const { return lastError; }
+
+    // Calls "main" with the given callback (the recording host by default).
+    AEffect* create(audioMasterCallback callback = RecordingHost::callback);
+
+private:
+    void* module = nullptr;
+    AEffect*(VELORIN_CALLBACK* mainEntry)(audioMasterCallback) = nullptr;
+    std::string lastError;
+};
+
+// Typed access to a created effect's record.
+class PluginInstance {
+public:
+    explicit PluginInstance(AEffect* effect) : effect(effect) {}
+
+    AEffect* record() const { return effect; }
+    VstInt32 dispatch(VstInt32 opcode, VstInt32 index = 0, VstInt32 value = 0, void* ptr = nullptr,
+                      float opt = 0.0f) const {
+        return effect->dispatcher(effect, opcode, index, value, ptr, opt);
+    }
+    void process(float** inputs, float** outputs, VstInt32 frames) const {
+        effect->process(effect, inputs, outputs, frames);
+    }
+    void processReplacing(float** inputs, float** outputs, VstInt32 frames) const {
+        effect->processReplacing(effect, inputs, outputs, frames);
+    }
+    void setParameter(VstInt32 index, float value) const { effect->setParameter(effect, index, value); }
+    float getParameter(VstInt32 index) const { return effect->getParameter(effect, index); }
+
+    // A text opcode answered into a roomy buffer.
+    std::string text(VstInt32 opcode, VstInt32 index = 0) const;
+    // effClose: the record is gone afterwards.
+    VstInt32 close();
+
+private:
+    AEffect* effect;
+};
+
+// The plug-in DLL of this build, next to the test executables' build tree.
+std::string builtPluginPath();
