@@ -6,7 +6,7 @@
 #include <cstring>
 #include <string>
 
-#include "tests/unit/RecordingEffect.h"
+#include "tests/unit/host/RecordingEffect.h"
 
 namespace {
 

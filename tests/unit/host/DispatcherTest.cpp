@@ -6,7 +6,7 @@
 #include <cstring>
 
 #include "editor/AEffEditor.h"
-#include "tests/unit/RecordingEffect.h"
+#include "tests/unit/host/RecordingEffect.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 
 #include <vector>
 
-#include "tests/unit/RecordingEffect.h"
+#include "tests/unit/host/RecordingEffect.h"
 
 namespace {
 
