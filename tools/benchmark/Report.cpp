@@ -1,0 +1,171 @@
+#include "tools/benchmark/Report.h"
+
+#include <algorithm>
+#include <cstdio>
+
+namespace bench {
+
+const char* const kOurCases[3] = {"velorin-1v", "velorin-2v", "velorin-4v"};
+const char* const kTapCase = "tap-chorusflanger";
+const char* const kSwhCase = "swh-multivoice";
+const char* const kCapsCase = "caps-chorusI";
+
+namespace {
+
+const char* const kNative = "native";
+const char* const kWine = "wine";
+
+const ThroughputResult* find(const Records& records, const char* side, const char* name, int block) {
+    for (const auto& entry : records.throughput) {
+        if (entry.first == side && entry.second.name == name && entry.second.blockSize == block) return &entry.second;
+    }
+    return nullptr;
+}
+
+const BurstResult* findBurst(const Records& records, const char* side, const char* name) {
+    for (const auto& entry : records.bursts) {
+        if (entry.first == side && entry.second.name == name) return &entry.second;
+    }
+    return nullptr;
+}
+
+// numerator / denominator of two medians, or a negative value if one is missing.
+double ratio(const ThroughputResult* numerator, const ThroughputResult* denominator) {
+    return numerator && denominator ? numerator->medianNs / denominator->medianNs : -1.0;
+}
+
+void printRatioCell(double value) {
+    if (value < 0)
+        std::printf(" n/a |");
+    else
+        std::printf(" %.2f |", value);
+}
+
+void printThroughputRow(const Records& records, const char* label, const char* build, const char* side,
+                        const char* name) {
+    std::printf("| %s | %s |", label, build);
+    double spread = 0.0;
+    bool any = false;
+    for (int block : kBlockSizes) {
+        const ThroughputResult* r = find(records, side, name, block);
+        if (!r) {
+            std::printf(" n/a |");
+            continue;
+        }
+        any = true;
+        std::printf(" %.1f ns (%.0fx) |", r->medianNs, realTimeFactor(r->medianNs));
+        spread = std::max(spread, (r->maxNs - r->minNs) / r->medianNs);
+    }
+    if (any)
+        std::printf(" %.0f %% |\n", 100.0 * spread);
+    else
+        std::printf(" |\n");
+}
+
+// Worst case of a ratio over the block sizes: the smallest for "theirs /
+// ours" (we must be faster everywhere), the largest for "DLL / native".
+struct Worst {
+    bool wantSmall;
+    double value = -1.0;
+    void add(double r) {
+        if (r < 0) return;
+        if (value < 0 || (wantSmall ? r < value : r > value)) value = r;
+    }
+};
+
+void printTarget(const char* what, const char* measure, double value, bool pass) {
+    if (value < 0)
+        std::printf("| %s | %s: n/a | not measured |\n", what, measure);
+    else
+        std::printf("| %s | %s: %.2f | %s |\n", what, measure, value, pass ? "PASS" : "MISS");
+}
+
+}  // namespace
+
+void printReport(const Records& records, const ReportContext& context) {
+    const ThroughputOptions& t = context.throughput;
+    std::printf("## Throughput\n\n");
+    std::printf("%s. 44.1 kHz, uniform white noise at -12 dBFS RMS from a fixed seed. Nanoseconds per stereo frame, "
+                "median of %d runs of %d frames per case with the cases interleaved (real-time factor at 44.1 kHz in "
+                "brackets); spread = (slowest - fastest run) / median, worst block size.\n\n",
+                context.machine.c_str(), t.repetitions, t.framesPerRepetition);
+    std::printf("| effect | build | block 64 | block 512 | block 4096 | spread |\n");
+    std::printf("|---|---|---:|---:|---:|---:|\n");
+    const char* voiceLabels[3] = {"Velorin 2, 1 voice", "Velorin 2, 2 voices", "Velorin 2, 4 voices"};
+    for (int v = 0; v < 3; ++v) {
+        printThroughputRow(records, voiceLabels[v], "native", kNative, kOurCases[v]);
+        printThroughputRow(records, voiceLabels[v], "DLL under Wine", kWine, kOurCases[v]);
+    }
+    printThroughputRow(records, "TAP Chorus/Flanger (1 voice per channel)", "LADSPA, native", kNative, kTapCase);
+    printThroughputRow(records, "swh Multivoice Chorus (2 voices per channel, 1 instance per channel)",
+                       "LADSPA, native", kNative, kSwhCase);
+    printThroughputRow(records, "caps ChorusI (1 instance per channel)", "LADSPA, native", kNative, kCapsCase);
+    if (!context.competitorNotes.empty()) {
+        std::printf("\nCompetitor settings:\n");
+        for (const std::string& note : context.competitorNotes) std::printf("- %s\n", note.c_str());
+    }
+
+    std::printf("\n## Ratios\n\nTheirs / ours: above 1 means ours is faster. DLL / native: above 1 means the DLL "
+                "under Wine is slower. Medians of the table above.\n\n");
+    std::printf("| ratio | block 64 | block 512 | block 4096 |\n|---|---:|---:|---:|\n");
+    struct Comparison {
+        const char* label;
+        const char* numeratorSide;
+        const char* numerator;
+        const char* denominatorSide;
+        const char* denominator;
+    };
+    const Comparison comparisons[] = {
+        {"TAP Chorus/Flanger / our 2 voices", kNative, kTapCase, kNative, kOurCases[1]},
+        {"swh Multivoice (2 per channel) / our 4 voices", kNative, kSwhCase, kNative, kOurCases[2]},
+        {"caps ChorusI / our 2 voices", kNative, kCapsCase, kNative, kOurCases[1]},
+        {"DLL under Wine / native, 1 voice", kWine, kOurCases[0], kNative, kOurCases[0]},
+        {"DLL under Wine / native, 2 voices", kWine, kOurCases[1], kNative, kOurCases[1]},
+        {"DLL under Wine / native, 4 voices", kWine, kOurCases[2], kNative, kOurCases[2]},
+    };
+    Worst tap{true}, swh{true}, dll{false};
+    for (const Comparison& c : comparisons) {
+        std::printf("| %s |", c.label);
+        for (int block : kBlockSizes) {
+            const double r = ratio(find(records, c.numeratorSide, c.numerator, block),
+                                   find(records, c.denominatorSide, c.denominator, block));
+            printRatioCell(r);
+            if (c.numerator == kTapCase) tap.add(r);
+            if (c.numerator == kSwhCase) swh.add(r);
+            if (c.numeratorSide == kWine) dll.add(r);
+        }
+        std::printf("\n");
+    }
+
+    const BurstOptions& b = context.burst;
+    std::printf("\n## Decay after a burst\n\nBlocks of %d frames: %.1f s of -12 dBFS noise, %.1f s of full-scale noise, "
+                "then %.1f s of silence while the filter state and the delay line decay through the denormal range. "
+                "Each block keeps its cheapest of %d runs; the last column is the dearest single timing in the "
+                "silence, preemption included.\n\n",
+                b.blockSize, b.noiseSeconds, b.burstSeconds, b.silenceSeconds, b.repetitions);
+    std::printf("| voices | build | noise block | dearest silent block | at (s after burst) | ratio | dearest single "
+                "timing |\n|---|---|---:|---:|---:|---:|---:|\n");
+    Worst burst{false};
+    for (const char* side : {kNative, kWine}) {
+        for (int v = 0; v < 3; ++v) {
+            const BurstResult* r = findBurst(records, side, kOurCases[v]);
+            if (!r) continue;
+            const double factor = r->maxSilentBlockNs / r->noiseBlockNs;
+            burst.add(factor);
+            std::printf("| %d | %s | %.1f us | %.1f us | %.2f | %.2f | %.1f us |\n", kOurVoices[v],
+                        side == kNative ? "native" : "DLL under Wine", r->noiseBlockNs / 1000,
+                        r->maxSilentBlockNs / 1000, r->maxSilentAtSeconds, factor, r->worstRawBlockNs / 1000);
+        }
+    }
+
+    std::printf("\n## Targets (information only: a benchmark, not a test)\n\n| target | measured (worst block size) "
+                "| |\n|---|---|---|\n");
+    printTarget("our 2 voices no slower than TAP Chorus/Flanger", "TAP / ours", tap.value, tap.value >= 1.0);
+    printTarget("our 4 voices no slower than swh Multivoice at 2 voices per channel", "swh / ours", swh.value,
+                swh.value >= 1.0);
+    printTarget("DLL under Wine within 15 % of native", "DLL / native", dll.value, dll.value <= 1.15);
+    printTarget("no block after the burst above 1.5x a noise block", "dearest / noise block", burst.value,
+                burst.value <= 1.5);
+}
+
+}  // namespace bench

@@ -1,0 +1,40 @@
+#!/bin/sh
+# Builds the benchmark natively and for Windows, measures the DLL under
+# Wine and then the native build with the LADSPA competitors, and prints
+# one Markdown report.  Missed targets are information, not failure: the
+# script fails only when something cannot be built or run.
+#
+# Usage: tools/benchmark/run-benchmarks.sh [--quick]
+# The build trees default to the presets' own (build/native, build/win32);
+# VELORIN_BENCH_NATIVE_DIR and VELORIN_BENCH_WIN32_DIR choose others.
+# Needs: ladspa-sdk tap-plugins swh-plugins caps (the competitors), and for
+# the DLL part mingw-w64 and wine.
+set -eu
+cd "$(dirname "$0")/../.."
+native_dir=${VELORIN_BENCH_NATIVE_DIR:-build/native}
+win32_dir=${VELORIN_BENCH_WIN32_DIR:-build/win32}
+
+configure() {  # preset, build dir
+    if [ ! -f "$2/CMakeCache.txt" ]; then
+        cmake --preset "$1" -B "$2" >/dev/null
+    fi
+}
+
+echo "Building the native benchmark in $native_dir ..." >&2
+configure native "$native_dir"
+cmake --build "$native_dir" --target chorus_benchmark >/dev/null
+
+records=$(mktemp)
+trap 'rm -f "$records"' EXIT
+if command -v i686-w64-mingw32-g++ >/dev/null && command -v wine >/dev/null; then
+    echo "Building the DLL and its benchmark in $win32_dir ..." >&2
+    configure win32 "$win32_dir"
+    cmake --build "$win32_dir" --target chorus_benchmark >/dev/null
+    echo "Measuring the DLL under Wine ..." >&2
+    sh cmake/wine-run.sh "$win32_dir/bin/chorus_benchmark.exe" "$@" >"$records"
+else
+    echo "No MinGW-w64 or Wine: the DLL is not measured." >&2
+fi
+
+echo "Measuring natively ..." >&2
+"$native_dir/bin/chorus_benchmark" --dll-records "$records" "$@"
