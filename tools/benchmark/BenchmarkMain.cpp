@@ -1,11 +1,14 @@
-// The chorus benchmark.  The Windows build measures Velorin2.dll as a host
-// loads it and prints its results as records; the native build measures the
-// effect linked in, the LADSPA competitors, merges the DLL's records (from
-// --dll-records FILE) and prints the whole report.  Both call the effect
-// through the plug-in record's processReplacing, as a host does.
+// The chorus benchmark.  Every build measures our effect through the plug-in
+// record's processReplacing, as a host calls it: the Windows build loads
+// Velorin2.dll, the native build links the effect in and also measures the
+// LADSPA competitors.  Each measuring run prints result records; the native
+// program turns the records of several runs into the report.
 //
-// Options: --quick (fewer runs, for a smoke test), --dll-records FILE
-// (native only).
+//   chorus_benchmark [--quick]                 measure, print records
+//   chorus_benchmark --report [--quick] FILE... print the report (native)
+//
+// --quick measures briefly, for a smoke test; give it to the report as well
+// so that the report states the counts that were used.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -58,22 +61,30 @@ private:
 
 struct Options {
     bool quick = false;
-    std::string dllRecords;
+    bool report = false;
+    std::vector<std::string> recordFiles;
 };
 
 Options parseOptions(int argc, char** argv) {
     Options options;
     for (int i = 1; i < argc; ++i) {
-        if (!std::strcmp(argv[i], "--quick")) {
+        if (!std::strcmp(argv[i], "--quick"))
             options.quick = true;
-        } else if (!std::strcmp(argv[i], "--dll-records") && i + 1 < argc) {
-            options.dllRecords = argv[++i];
-        } else {
-            std::fprintf(stderr, "usage: %s [--quick] [--dll-records FILE]\n", argv[0]);
+        else if (!std::strcmp(argv[i], "--report"))
+            options.report = true;
+        else if (argv[i][0] != '-' && options.report)
+            options.recordFiles.push_back(argv[i]);
+        else {
+            std::fprintf(stderr, "usage: %s [--quick] | --report [--quick] FILE...\n", argv[0]);
             std::exit(2);
         }
     }
     return options;
+}
+
+void printRecords(const Records& records) {
+    for (const auto& r : records.throughput) std::printf("%s\n", formatRecord(r.first, r.second).c_str());
+    for (const auto& r : records.bursts) std::printf("%s\n", formatRecord(r.first, r.second).c_str());
 }
 
 void addOurCases(std::vector<std::unique_ptr<BlockProcessor>>& ours, std::vector<ThroughputCase>& cases) {
@@ -95,6 +106,92 @@ Records measureOurs(std::vector<std::unique_ptr<BlockProcessor>>& ours, std::vec
 
 }  // namespace
 
+#if !defined(_WIN32)
+namespace {
+
+// Comparable settings: a slow sweep of a few milliseconds around a 15 to
+// 25 ms delay, dry and wet at half level (-6 dB) where the plug-in has both,
+// no feedback; like our default program.
+struct Competitor {
+    const char* name;
+    const char* file;
+    const char* label;
+    LadspaPlugin::Controls controls;
+};
+
+const std::vector<Competitor>& competitors() {
+    static const std::vector<Competitor> list = {
+        {kTapCase, "tap_chorusflanger.so", "tap_chorusflanger",
+         {{"Frequency [Hz]", 0.3f}, {"L/R Phase Shift [deg]", 90.0f}, {"Depth [%]", 50.0f}, {"Delay [ms]", 25.0f},
+          {"Contour [Hz]", 100.0f}, {"Dry Level [dB]", -6.0f}, {"Wet Level [dB]", -6.0f}}},
+        {kSwhCase, "multivoice_chorus_1201.so", "multivoiceChorus",
+         {{"Number of voices", 2.0f}, {"Delay base (ms)", 15.0f}, {"Voice separation (ms)", 0.5f},
+          {"Detune (%)", 1.0f}, {"LFO frequency (Hz)", 2.0f}, {"Output attenuation (dB)", 0.0f}}},
+        {kCapsCase, "caps.so", "ChorusI",
+         {{"t (ms)", 20.0f}, {"width (ms)", 7.5f}, {"rate (Hz)", 0.3f}, {"blend", 0.5f}, {"feedforward", 0.5f},
+          {"feedback", 0.0f}}},
+    };
+    return list;
+}
+
+std::string describe(const Competitor& c) {
+    std::string text = std::string(c.file) + " \"" + c.label + "\": ";
+    for (std::size_t i = 0; i < c.controls.size(); ++i) {
+        char value[96];
+        std::snprintf(value, sizeof value, "%s%s %g", i ? ", " : "", c.controls[i].first.c_str(),
+                      c.controls[i].second);
+        text += value;
+    }
+    return text;
+}
+
+std::string machineDescription() {
+    std::ifstream cpuinfo("/proc/cpuinfo");
+    std::string line, machine = "unknown processor";
+    while (std::getline(cpuinfo, line)) {
+        if (line.rfind("model name", 0) == 0) {
+            machine = line.substr(line.find(':') + 2);
+            break;
+        }
+    }
+    std::ifstream loadavg("/proc/loadavg");
+    double load = 0.0;
+    if (loadavg >> load) {
+        char text[64];
+        std::snprintf(text, sizeof text, ", load average %.2f after the run", load);
+        machine += text;
+    }
+    return machine;
+}
+
+int printReportFrom(const Options& options, const ThroughputOptions& throughput, const BurstOptions& burst) {
+    Records records;
+    for (const std::string& name : options.recordFiles) {
+        std::ifstream file(name);
+        if (!file) {
+            std::fprintf(stderr, "cannot read %s\n", name.c_str());
+            return 1;
+        }
+        std::stringstream text;
+        text << file.rdbuf();
+        parseRecords(text.str(), records);
+    }
+    ReportContext context;
+    context.machine = machineDescription();
+    context.throughput = throughput;
+    context.burst = burst;
+    for (const Competitor& c : competitors()) {
+        bool measured = false;
+        for (const auto& entry : records.throughput) measured = measured || entry.second.name == c.name;
+        context.competitorNotes.push_back(describe(c) + (measured ? "" : " (not measured: see the run's errors)"));
+    }
+    printReport(records, context);
+    return 0;
+}
+
+}  // namespace
+#endif
+
 int main(int argc, char** argv) {
     const Options options = parseOptions(argc, argv);
     ThroughputOptions throughput;
@@ -106,6 +203,10 @@ int main(int argc, char** argv) {
     }
 
 #if defined(_WIN32)
+    if (options.report) {
+        std::fprintf(stderr, "the report is the native program's\n");
+        return 2;
+    }
     PluginLoader loader(builtPluginPath());
     if (!loader.loaded()) {
         std::fprintf(stderr, "%s\n", loader.error().c_str());
@@ -120,12 +221,12 @@ int main(int argc, char** argv) {
         }
         ours.push_back(std::make_unique<RecordProcessor>(effect, voices));
     }
-    const Records records = measureOurs(ours, {}, "wine", throughput, burst);
-    for (const auto& r : records.throughput) std::printf("%s\n", formatRecord(r.first, r.second).c_str());
-    for (const auto& r : records.bursts) std::printf("%s\n", formatRecord(r.first, r.second).c_str());
+    printRecords(measureOurs(ours, {}, "wine", throughput, burst));
     ours.clear();  // closes the effects while the DLL is still loaded
     return 0;
 #else
+    if (options.report) return printReportFrom(options, throughput, burst);
+
     std::vector<std::unique_ptr<BlockProcessor>> ours;
     for (float voices : kVoicesValues) {
         AudioEffect* effect = createEffectInstance(quietHost);
@@ -135,77 +236,19 @@ int main(int argc, char** argv) {
         }
         ours.push_back(std::make_unique<RecordProcessor>(effect->getAeffect(), voices));
     }
-
-    // Comparable settings: a slow sweep of a few milliseconds around a
-    // 15 to 25 ms delay, dry and wet at half level (-6 dB) where the plug-in
-    // has both, no feedback; like our default program.
-    struct Competitor {
-        const char* name;
-        const char* file;
-        const char* label;
-        LadspaPlugin::Controls controls;
-    };
-    const Competitor competitors[] = {
-        {kTapCase, "tap_chorusflanger.so", "tap_chorusflanger",
-         {{"Frequency [Hz]", 0.3f}, {"L/R Phase Shift [deg]", 90.0f}, {"Depth [%]", 50.0f}, {"Delay [ms]", 25.0f},
-          {"Contour [Hz]", 100.0f}, {"Dry Level [dB]", -6.0f}, {"Wet Level [dB]", -6.0f}}},
-        {kSwhCase, "multivoice_chorus_1201.so", "multivoiceChorus",
-         {{"Number of voices", 2.0f}, {"Delay base (ms)", 15.0f}, {"Voice separation (ms)", 0.5f},
-          {"Detune (%)", 1.0f}, {"LFO frequency (Hz)", 2.0f}, {"Output attenuation (dB)", 0.0f}}},
-        {kCapsCase, "caps.so", "ChorusI",
-         {{"t (ms)", 20.0f}, {"width (ms)", 7.5f}, {"rate (Hz)", 0.3f}, {"blend", 0.5f}, {"feedforward", 0.5f},
-          {"feedback", 0.0f}}},
-    };
-    ReportContext context;
     std::vector<std::unique_ptr<LadspaPlugin>> plugins;
     std::vector<ThroughputCase> competitorCases;
-    for (const Competitor& c : competitors) {
+    for (const Competitor& c : competitors()) {
         std::string error;
         std::unique_ptr<LadspaPlugin> plugin = LadspaPlugin::load(c.file, c.label, c.controls, error);
-        std::string note = std::string(c.file) + " \"" + c.label + "\": ";
         if (!plugin) {
-            note += "not measured, " + error;
-        } else {
-            for (std::size_t i = 0; i < c.controls.size(); ++i) {
-                char value[64];
-                std::snprintf(value, sizeof value, "%s%s %g", i ? ", " : "", c.controls[i].first.c_str(),
-                              c.controls[i].second);
-                note += value;
-            }
-            if (plugin->instances() == 2) note += "; one instance per channel";
-            for (int block : kBlockSizes) competitorCases.push_back({c.name, plugin.get(), block});
-            plugins.push_back(std::move(plugin));
+            std::fprintf(stderr, "%s not measured: %s\n", c.name, error.c_str());
+            continue;
         }
-        context.competitorNotes.push_back(note);
+        for (int block : kBlockSizes) competitorCases.push_back({c.name, plugin.get(), block});
+        plugins.push_back(std::move(plugin));
     }
-
-    Records records = measureOurs(ours, competitorCases, "native", throughput, burst);
-    if (!options.dllRecords.empty()) {
-        std::ifstream file(options.dllRecords);
-        std::stringstream text;
-        text << file.rdbuf();
-        parseRecords(text.str(), records);
-    }
-
-    std::ifstream cpuinfo("/proc/cpuinfo");
-    std::string line;
-    context.machine = "unknown processor";
-    while (std::getline(cpuinfo, line)) {
-        if (line.rfind("model name", 0) == 0) {
-            context.machine = line.substr(line.find(':') + 2);
-            break;
-        }
-    }
-    std::ifstream loadavg("/proc/loadavg");
-    double load = 0.0;
-    if (loadavg >> load) {
-        char text[64];
-        std::snprintf(text, sizeof text, ", load average %.2f at the end of the run", load);
-        context.machine += text;
-    }
-    context.throughput = throughput;
-    context.burst = burst;
-    printReport(records, context);
+    printRecords(measureOurs(ours, competitorCases, "native", throughput, burst));
     return 0;
 #endif
 }
