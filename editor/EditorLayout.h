@@ -1,5 +1,7 @@
 // Geometry of the editor window, shared by painting, hit tests and the
-// artwork generator.  Window pixels, origin top left, y downwards.
+// artwork generator (tools/skin reads the constants of this file, so keep
+// each one a single `constexpr Type name = {...};` line or a table row).
+// Window pixels, origin top left, y downwards.
 #pragma once
 
 #include "editor/AEffEditor.h"
@@ -10,5 +12,93 @@ constexpr int kWidth = 300;
 constexpr int kHeight = 200;
 
 inline constexpr ERect editorRect = {0, 0, kHeight, kWidth};
+
+// A knob: the parameter it shows, its centre and its radius.
+struct KnobCircle {
+    int parameter;
+    int centreX;
+    int centreY;
+    int radius;
+};
+
+// A rectangle as the window system takes it: right and bottom exclusive.
+struct Area {
+    int left;
+    int top;
+    int right;
+    int bottom;
+
+    bool empty() const { return right <= left || bottom <= top; }
+    int width() const { return right - left; }
+    int height() const { return bottom - top; }
+};
+
+constexpr bool operator==(const Area& a, const Area& b) {
+    return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
+}
+
+// Parameter indices as the effect numbers them.
+enum Parameter : int {
+    kFilter = 0,
+    kCutoff = 1,
+    kRate = 2,
+    kDepth = 3,
+    kPredelay = 4,
+    kPhase = 5,
+    kDry = 6,
+    kWet = 7,
+    kVoices = 8,
+    kParameterCount = 9
+};
+
+constexpr int kKnobCount = 6;
+
+// In drawing and hit-test order.
+inline constexpr KnobCircle knobCircles[kKnobCount] = {
+    {kRate, 53, 48, 15},
+    {kVoices, 53, 117, 15},
+    {kWet, 123, 117, 15},
+    {kDry, 194, 117, 15},
+    {kCutoff, 194, 48, 15},
+    {kDepth, 123, 48, 15},
+};
+
+// The marker dot runs on a circle this much smaller than the knob.
+constexpr int kMarkerInset = 6;
+constexpr int kMarkerSize = 8;
+
+// Push buttons and the clip indicator, all the same size per kind.
+constexpr int kButtonWidth = 36;
+constexpr int kButtonHeight = 18;
+constexpr int kClipSize = 22;
+
+constexpr Area highPassButton = {7, 176, 43, 194};
+constexpr Area lowPassButton = {47, 176, 83, 194};
+constexpr Area phasePlusButton = {106, 176, 142, 194};
+constexpr Area phaseMinusButton = {146, 176, 182, 194};
+constexpr Area clipIndicator = {243, 9, 265, 31};
+
+// The DATA display: the box (right and bottom exclusive) and where its text starts.
+constexpr Area dataBox = {204, 177, 287, 189};
+constexpr int kDataTextX = 205;
+constexpr int kDataTextY = 178;
+
+// Bitmap resources of the library.
+enum BitmapId : int {
+    kSkinBitmap = 100,
+    kHighPassOffBitmap = 105,
+    kLowPassOffBitmap = 106,
+    kPhasePlusOffBitmap = 107,
+    kPhaseMinusOffBitmap = 108,
+    kClipOffBitmap = 109,
+    kMarkerBitmap = 200,
+    kMarkerMaskBitmap = 201
+};
+
+// The mask of the marker dot, top row first: 'B' black where the dot shows,
+// 'W' white where the knob stays.
+inline constexpr const char* markerMaskRows[kMarkerSize] = {
+    "WWBBBBWW", "WBBBBBBW", "BBBBBBBB", "BBBBBBBB", "BBBBBBBB", "BBBBBBBB", "WBBBBBBW", "WWBBBBWW",
+};
 
 }  // namespace layout
