@@ -213,7 +213,8 @@ void render(const Options& options, const std::string& pluginPath) {
     for (auto& buffer : outputs) outputPointers.push_back(buffer.data());
 
     TemporaryFile temporary{options.output + "." + std::to_string(GetCurrentProcessId()) + ".part"};
-    WaveWriter writer(temporary.path, options.encoding, outChannels, format.sampleRate, reader.frames());
+    WaveWriter writer(temporary.path, options.encoding, outChannels, format.sampleRate, reader.frames(),
+                      options.output);
 
     DWORD consoleMode;
     const bool progress = !options.quiet && GetConsoleMode(GetStdHandle(STD_ERROR_HANDLE), &consoleMode);

@@ -191,8 +191,8 @@ std::int16_t floatToPcm16(float sample, bool& clipped) {
 }
 
 WaveWriter::WaveWriter(const std::string& path, OutputEncoding encoding, unsigned channels, unsigned sampleRate,
-                       std::uint32_t frames)
-    : path(path), encoding(encoding), channels(channels), framesExpected(frames) {
+                       std::uint32_t frames, const std::string& reportAs)
+    : path(path), name(quoted(reportAs)), encoding(encoding), channels(channels), framesExpected(frames) {
     const unsigned bytesPerSample = encoding == OutputEncoding::Float32 ? 4 : 2;
     const std::uint64_t dataBytes = static_cast<std::uint64_t>(frames) * channels * bytesPerSample;
     // Every RIFF size field is 32 bits; leave room for the header chunks.
@@ -202,11 +202,11 @@ WaveWriter::WaveWriter(const std::string& path, OutputEncoding encoding, unsigne
     file = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
                        nullptr);
     if (file == INVALID_HANDLE_VALUE)
-        throw RenderError("cannot create " + quoted(path) + ": " + systemMessage(GetLastError(), path));
+        throw RenderError("cannot create " + name + ": " + systemMessage(GetLastError(), path));
     mmio = openMmio(file, MMIO_READWRITE);
     if (!mmio) {
         close();
-        throw RenderError("cannot write " + quoted(path));
+        throw RenderError("cannot write " + name);
     }
 
     // Float samples are written as WAVE_FORMAT_IEEE_FLOAT with the 18-byte
@@ -242,7 +242,7 @@ WaveWriter::WaveWriter(const std::string& path, OutputEncoding encoding, unsigne
     ok = ok && mmioCreateChunk(mmio, &dataChunk, 0) == MMSYSERR_NOERROR;
     if (!ok) {
         close();
-        throw RenderError("cannot write " + quoted(path));
+        throw RenderError("cannot write " + name);
     }
 }
 
@@ -275,7 +275,7 @@ void WaveWriter::write(const float* const* channelData, std::uint32_t frames) {
         }
     }
     if (frames && mmioWrite(mmio, buffer.data(), bytes) != bytes)
-        throw RenderError("cannot write " + quoted(path) + " (disk full?)");
+        throw RenderError("cannot write " + name + " (disk full?)");
     framesWritten += frames;
 }
 
@@ -289,5 +289,5 @@ void WaveWriter::finish() {
     mmio = nullptr;
     ok = CloseHandle(file) && ok;
     file = INVALID_HANDLE_VALUE;
-    if (!ok) throw RenderError("cannot write " + quoted(path) + " (disk full?)");
+    if (!ok) throw RenderError("cannot write " + name + " (disk full?)");
 }

@@ -60,8 +60,10 @@ class WaveWriter {
 public:
     // `frames` is the number of frames that will be written, known up front
     // so that the float format's frame count is right from the start.
+    // `reportAs` is the name that messages use (the file that the caller
+    // will rename this one to).
     WaveWriter(const std::string& path, OutputEncoding encoding, unsigned channels, unsigned sampleRate,
-               std::uint32_t frames);
+               std::uint32_t frames, const std::string& reportAs);
     ~WaveWriter();  // an unfinished file is closed, not completed: the caller deletes it
     WaveWriter(const WaveWriter&) = delete;
     WaveWriter& operator=(const WaveWriter&) = delete;
@@ -77,6 +79,7 @@ private:
     void close();
 
     std::string path;
+    std::string name;  // for messages
     HANDLE file = INVALID_HANDLE_VALUE;
     HMMIO mmio = nullptr;
     OutputEncoding encoding;
