@@ -36,6 +36,14 @@ HMMIO openMmio(HANDLE file, DWORD flags) {
     return mmioOpenA(nullptr, &info, flags | MMIO_ALLOCBUF);
 }
 
+// Closes the mmio handle without the file under it, then the file.
+void closeMmio(HMMIO& mmio, HANDLE& file) {
+    if (mmio) mmioClose(mmio, MMIO_FHOPEN);
+    mmio = nullptr;
+    if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+    file = INVALID_HANDLE_VALUE;
+}
+
 std::string quoted(const std::string& path) { return "'" + path + "'"; }
 
 }  // namespace
@@ -128,12 +136,7 @@ WaveReader::WaveReader(const std::string& path) : path(path) {
 
 WaveReader::~WaveReader() { close(); }
 
-void WaveReader::close() {
-    if (mmio) mmioClose(mmio, MMIO_FHOPEN);
-    mmio = nullptr;
-    if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
-    file = INVALID_HANDLE_VALUE;
-}
+void WaveReader::close() { closeMmio(mmio, file); }
 
 std::uint32_t WaveReader::read(float* left, float* right, std::uint32_t count) {
     std::uint32_t frames = count < framesLeft ? count : framesLeft;
@@ -248,12 +251,7 @@ WaveWriter::WaveWriter(const std::string& path, OutputEncoding encoding, unsigne
 
 WaveWriter::~WaveWriter() { close(); }
 
-void WaveWriter::close() {
-    if (mmio) mmioClose(mmio, MMIO_FHOPEN);
-    mmio = nullptr;
-    if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
-    file = INVALID_HANDLE_VALUE;
-}
+void WaveWriter::close() { closeMmio(mmio, file); }
 
 void WaveWriter::write(const float* const* channelData, std::uint32_t frames) {
     const unsigned bytesPerSample = encoding == OutputEncoding::Float32 ? 4 : 2;
