@@ -18,13 +18,13 @@ chord() {
     # A down-strum: each string a little later than the one below it.
     delays=""
     i=0
-    while [ $i -lt $n ]; do delays="$delays $(echo "$i * 0.014" | bc -l)"; i=$((i + 1)); done
+    while [ $i -lt $n ]; do delays="$delays $(awk "BEGIN { print $i * 0.014 }")"; i=$((i + 1)); done
     # Pan: string k of n goes from left (k = 1) to right (k = n).
     left=""; right=""
     k=1
     for _ in "$@"; do
-        l=$(echo "scale=3; 0.9 - 0.7 * ($k - 1) / ($n - 1)" | bc -l)
-        r=$(echo "scale=3; 0.2 + 0.7 * ($k - 1) / ($n - 1)" | bc -l)
+        l=$(awk "BEGIN { printf \"%.3f\", 0.9 - 0.7 * ($k - 1) / ($n - 1) }")
+        r=$(awk "BEGIN { printf \"%.3f\", 0.2 + 0.7 * ($k - 1) / ($n - 1) }")
         left="$left${left:+,}${k}v$l"
         right="$right${right:+,}${k}v$r"
         k=$((k + 1))
