@@ -253,6 +253,7 @@ void render(const Options& options, const std::string& pluginPath) {
     }
     host.suspend();
     writer.finish();
+    reader.close();  // the output may replace the input
     QueryPerformanceCounter(&now);
     if (progress) std::fprintf(stderr, "\r              \r");
 

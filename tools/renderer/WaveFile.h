@@ -41,8 +41,10 @@ public:
     // a mono file fills `right` with the same samples as `left`.
     std::uint32_t read(float* left, float* right, std::uint32_t count);
 
-private:
+    // Lets go of the file early (so that an output may replace it).
     void close();
+
+private:
 
     std::string path;
     HANDLE file = INVALID_HANDLE_VALUE;

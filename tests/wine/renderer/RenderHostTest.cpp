@@ -101,6 +101,15 @@ TEST_F(ProbeHost, SummarisesTheRenderUnlessQuiet) {
     EXPECT_EQ(quiet.err, "");
 }
 
+TEST_F(ProbeHost, AnOutputMayReplaceItsInput) {
+    const std::string in = scratch.path("in.wav");
+    RunResult run = runRenderer({"--plugin", probeDll(), in, in});
+    ASSERT_EQ(run.exitCode, 0u) << run.err;
+    const ParsedWav out = parseWav(readFile(in));
+    EXPECT_EQ(out.tag, kFloat);
+    EXPECT_EQ(out.factFrames, 1050);
+}
+
 TEST_F(ProbeHost, RendersTheFramesThatAreThereWhenTheDataChunkClaimsMore) {
     WavSpec spec;
     spec.channels = 1;
