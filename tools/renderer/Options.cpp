@@ -9,7 +9,7 @@ const char* const kUsage =
     "       velorin-render --list [--program N] [--set NAME=VALUE]... [--plugin PATH]\n"
     "\n"
     "Renders a WAV file (16, 24 or 32-bit PCM or 32-bit float, mono or stereo) through a\n"
-    "VST 2 effect; a mono input feeds both of the effect's inputs.\n"
+    "VST 2 effect into a stereo WAV file; a mono input feeds both of the effect's inputs.\n"
     "\n"
     "  --program N         use program N (counted from 0)\n"
     "  --set NAME=VALUE    set a parameter, by name (any case) or index, to a value from 0 to 1;\n"
@@ -25,7 +25,10 @@ const char* const kUsage =
     "\n"
     "The summary reports each output channel's peak and how many samples lie above +1.0.\n"
     "The effect's own clip indicator belongs to its editor: the plug-in interface gives a\n"
-    "host no way to read it.\n";
+    "host no way to read it.\n"
+    "\n"
+    "Exit status: 0 rendered; 1 failed, with one line on standard error and no output file\n"
+    "left behind; 2 the command line was wrong.\n";
 
 namespace {
 
