@@ -1,0 +1,55 @@
+#include "tests/wine/editor/EditorFixture.h"
+
+bool editorClassRegistered() {
+    WNDCLASSA info;
+    return GetClassInfoA(GetModuleHandleA("Velorin2.dll"), kEditorClass, &info) != 0;
+}
+
+void EditorTest::SetUp() {
+    ASSERT_TRUE(loader.loaded()) << loader.error();
+    RecordingHost::instance() = RecordingHost{};
+    record = createEffect();
+    ASSERT_NE(record, nullptr);
+}
+
+void EditorTest::TearDown() {
+    if (record) {
+        closeEditor();
+        plugin().close();
+        record = nullptr;
+    }
+    pumpMessages(0);
+    EXPECT_FALSE(editorClassRegistered()) << "the window class outlived every editor";
+}
+
+AEffect* EditorTest::createEffect() { return loader.create(); }
+
+HWND EditorTest::openEditor(AEffect* effect, HWND parentWindow) {
+    ERect* rect = nullptr;
+    EXPECT_EQ(PluginInstance(effect).dispatch(effEditGetRect, 0, 0, &rect), 1);
+    EXPECT_EQ(PluginInstance(effect).dispatch(effEditOpen, 0, 0, parentWindow), 1);
+    pumpMessages(30);
+    return findEditorWindow(parentWindow);
+}
+
+Pixels EditorTest::repaintAndCapture() {
+    RedrawWindow(editor, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+    pumpMessages(10);
+    return capture(editor);
+}
+
+bool EditorTest::effectStoresParameters() const {
+    const PluginInstance p = plugin();
+    const float before = p.getParameter(4);
+    p.setParameter(4, 0.375f);
+    const bool stores = p.getParameter(4) == 0.375f;
+    p.setParameter(4, before);
+    return stores;
+}
+
+size_t EditorTest::automationCount() const {
+    size_t count = 0;
+    for (const HostCall& call : RecordingHost::instance().calls)
+        if (call.opcode == audioMasterAutomate) ++count;
+    return count;
+}

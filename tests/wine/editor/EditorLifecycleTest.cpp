@@ -1,0 +1,182 @@
+// The editor window's life: the shared window class over several effects,
+// reopening, a second open, the farewell box when the host closes the
+// effect with its editor open, and a host that destroys its own window
+// before closing the editor.
+#include <atomic>
+#include <string>
+#include <thread>
+
+#include "tests/wine/editor/EditorFixture.h"
+
+namespace {
+
+// Watches for the farewell box from another thread while the test's thread
+// sits in the box's modal loop, and dismisses every box it finds.
+class FarewellWatcher {
+public:
+    FarewellWatcher() : thread([this] { watch(); }) {}
+    ~FarewellWatcher() { stop(); }
+
+    void stop() {
+        done = true;
+        if (thread.joinable()) thread.join();
+    }
+    int boxes() const { return seen; }
+    const std::string& text() const { return lastText; }
+
+private:
+    void watch() {
+        while (!done) {
+            if (HWND box = FindWindowA(nullptr, ":-)")) {
+                char text[128] = "";
+                // The text of a message box is its static control 0xFFFF.
+                GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
+                lastText = text;
+                ++seen;
+                PostMessageA(box, WM_COMMAND, IDOK, 0);
+                while (IsWindow(box)) Sleep(5);
+            }
+            Sleep(10);
+        }
+    }
+
+    std::atomic<bool> done{false};
+    std::atomic<int> seen{0};
+    std::string lastText;
+    std::thread thread;
+};
+
+TEST_F(EditorTest, TwoInstancesShareTheClassAndTheLastCloseUnregistersIt) {
+    AEffect* second = createEffect();
+    ASSERT_NE(second, nullptr);
+    ParentWindow secondParent;
+    openEditor();
+    EXPECT_TRUE(editorClassRegistered());
+    HWND secondEditor = openEditor(second, secondParent.handle());
+    ASSERT_NE(secondEditor, nullptr);
+    EXPECT_NE(secondEditor, editor);
+    EXPECT_EQ(GetClassLongPtrA(editor, GCW_ATOM), GetClassLongPtrA(secondEditor, GCW_ATOM));
+
+    closeEditor();
+    EXPECT_FALSE(IsWindow(editor));
+    EXPECT_TRUE(IsWindow(secondEditor));
+    EXPECT_TRUE(editorClassRegistered()) << "the second editor still needs the class";
+    PluginInstance(second).dispatch(effEditClose);
+    EXPECT_FALSE(IsWindow(secondEditor));
+    EXPECT_FALSE(editorClassRegistered());
+    PluginInstance(second).close();
+}
+
+TEST_F(EditorTest, OpenCloseOpenRecreatesEverything) {
+    openEditor();
+    HWND first = editor;
+    closeEditor();
+    EXPECT_FALSE(IsWindow(first));
+    EXPECT_FALSE(editorClassRegistered());
+    // A second close without an open changes nothing.
+    closeEditor();
+
+    openEditor();
+    ASSERT_NE(editor, nullptr);
+    EXPECT_TRUE(editorClassRegistered());
+    // The skin, the faces and the markers are back...
+    const Pixels shot = repaintAndCapture();
+    EXPECT_TRUE(litOrange(shot, 11, 185) || litOrange(shot, 51, 185));
+    EXPECT_TRUE(darkOrange(shot, 11, 185) || darkOrange(shot, 51, 185));
+    int markers = 0;
+    for (int y = 30; y < 135; ++y)
+        for (int x = 35; x < 215; ++x) markers += markerDot(shot, x, y);
+    EXPECT_GE(markers, 6);
+    // ...the skin shows the indicator lit until the restarted timer darkens it...
+    EXPECT_GT(shot.red(254, 20), 150);
+    pumpMessages(300);
+    EXPECT_LT(capture(editor).red(254, 20), 120);
+    // ...and no drag survived: hovering changes nothing.
+    SendMessageA(editor, WM_MOUSEMOVE, 0, MAKELPARAM(53, 20));
+    EXPECT_EQ(automationCount(), 0u);
+}
+
+TEST_F(EditorTest, OpenWhileOpenKeepsOneWindow) {
+    openEditor();
+    EXPECT_EQ(plugin().dispatch(effEditOpen, 0, 0, parent.handle()), 1);
+    pumpMessages(20);
+    int children = 0;
+    for (HWND w = findEditorWindow(parent.handle()); w; w = FindWindowExA(parent.handle(), w, kEditorClass, nullptr))
+        ++children;
+    EXPECT_EQ(children, 1);
+    EXPECT_EQ(findEditorWindow(parent.handle()), editor);
+    closeEditor();
+    EXPECT_FALSE(IsWindow(editor));
+    EXPECT_FALSE(editorClassRegistered()) << "one close balances both opens";
+}
+
+TEST_F(EditorTest, ClosingTheEffectWithItsEditorOpenShowsTheFarewellOnce) {
+    openEditor();
+    FarewellWatcher watcher;
+    plugin().close();
+    record = nullptr;
+    pumpMessages(50);
+    watcher.stop();
+    EXPECT_EQ(watcher.boxes(), 1);
+    EXPECT_EQ(watcher.text(), "Thank you for using Velorin!");
+    EXPECT_FALSE(IsWindow(editor)) << "the window must not outlive its editor";
+    EXPECT_FALSE(editorClassRegistered());
+}
+
+TEST_F(EditorTest, NoFarewellAfterACloseOrWithTheEditorHidden) {
+    FarewellWatcher watcher;
+    openEditor();
+    closeEditor();
+    AEffect* second = createEffect();
+    ASSERT_NE(second, nullptr);
+    ParentWindow secondParent;
+    HWND hidden = openEditor(second, secondParent.handle());
+    ShowWindow(hidden, SW_HIDE);
+    PluginInstance(second).close();
+    EXPECT_FALSE(IsWindow(hidden));
+    plugin().close();
+    record = nullptr;
+    pumpMessages(100);
+    watcher.stop();
+    EXPECT_EQ(watcher.boxes(), 0);
+}
+
+TEST_F(EditorTest, HostDestroyingItsWindowFirstLeavesCloseSafe) {
+    openEditor();
+    pumpMessages(150);
+    parent.destroy();
+    EXPECT_FALSE(IsWindow(editor));
+    pumpMessages(200);  // timer ticks must not reach anything
+    FarewellWatcher watcher;
+    closeEditor();
+    EXPECT_FALSE(editorClassRegistered());
+    plugin().setParameter(2, 0.4f);
+    plugin().close();
+    record = nullptr;
+    watcher.stop();
+    EXPECT_EQ(watcher.boxes(), 0);
+}
+
+TEST_F(EditorTest, HostDestroyingItsWindowWithoutEverClosingTheEditor) {
+    openEditor();
+    parent.destroy();
+    FarewellWatcher watcher;
+    plugin().close();  // no effEditClose at all
+    record = nullptr;
+    watcher.stop();
+    EXPECT_EQ(watcher.boxes(), 0);
+    EXPECT_FALSE(editorClassRegistered());
+}
+
+TEST_F(EditorTest, ReopensInANewWindowAfterTheHostDestroyedTheOldOne) {
+    openEditor();
+    parent.destroy();
+    ParentWindow next;
+    HWND reopened = openEditor(record, next.handle());  // the host never sent effEditClose
+    ASSERT_NE(reopened, nullptr);
+    EXPECT_TRUE(IsWindowVisible(reopened));
+    closeEditor();
+    EXPECT_FALSE(editorClassRegistered()) << "the count stayed balanced";
+}
+
+}  // namespace

@@ -1,0 +1,255 @@
+// The editor operated with the mouse: knob drags by angle with automation at
+// every move (through messages and through the real pointer), buttons that
+// set values silently, presses that do nothing, and the DATA display.
+#include <vector>
+
+#include "tests/wine/editor/EditorFixture.h"
+
+namespace {
+
+LPARAM at(int x, int y) { return MAKELPARAM(x, y); }
+
+std::vector<HostCall> automationCalls() {
+    std::vector<HostCall> calls;
+    for (const HostCall& call : RecordingHost::instance().calls)
+        if (call.opcode == audioMasterAutomate) calls.push_back(call);
+    return calls;
+}
+
+RECT updateBox(HWND window) {
+    RECT box = {0, 0, 0, 0};
+    GetUpdateRect(window, &box, FALSE);
+    return box;
+}
+
+struct DataBox {
+    int green = 0;
+    int black = 0;
+    int other = 0;
+    int leftmostGreen = 1000;
+    int rightmostGreen = -1;
+};
+
+DataBox readDataBox(HWND editor) {
+    const Pixels shot = capture(editor);
+    DataBox box;
+    for (int y = 177; y < 189; ++y)
+        for (int x = 204; x < 287; ++x) {
+            if (shot.green(x, y) > 120 && shot.red(x, y) < 100 && shot.blue(x, y) < 100) {
+                ++box.green;
+                box.leftmostGreen = std::min(box.leftmostGreen, x);
+                box.rightmostGreen = std::max(box.rightmostGreen, x);
+            } else if (shot.at(x, y) == 0) {
+                ++box.black;
+            } else {
+                ++box.other;
+            }
+        }
+    return box;
+}
+
+struct Move {
+    int x, y;
+    float value;
+};
+
+// From a press one pixel left of the Rate knob's centre: the direction of
+// the pointer from the centre, whatever its distance, even off the window.
+const Move kRateDrag[] = {
+    {53, 20, 0.5f}, {81, 48, 0.83333331f}, {81, 76, 1.0f}, {53, 48, 0.0f}, {-20, 48, 0.16666666f}, {25, 20, 0.33333331f},
+};
+
+TEST_F(EditorTest, KnobDragSetsTheAngleAndAutomatesEveryMove) {
+    openEditor();
+    SendMessageA(editor, WM_LBUTTONDOWN, MK_LBUTTON, at(52, 48));
+    EXPECT_EQ(GetCapture(), editor);
+    std::vector<HostCall> calls = automationCalls();
+    ASSERT_EQ(calls.size(), 1u) << "the press jumps the knob to the pointer";
+    EXPECT_EQ(calls[0].index, 2);
+    EXPECT_EQ(calls[0].opt, 0.16666666f);
+    EXPECT_EQ(calls[0].effect, record);
+
+    for (const Move& move : kRateDrag) {
+        pumpMessages(0);
+        ValidateRect(editor, nullptr);
+        SendMessageA(editor, WM_MOUSEMOVE, MK_LBUTTON, at(move.x, move.y));
+        calls = automationCalls();
+        EXPECT_EQ(calls.back().index, 2);
+        EXPECT_EQ(calls.back().opt, move.value) << move.x << ", " << move.y;
+        const RECT box = updateBox(editor);
+        EXPECT_EQ(box.left, 38);
+        EXPECT_EQ(box.top, 33);
+        EXPECT_EQ(box.right, 68);
+        EXPECT_EQ(box.bottom, 63);
+        if (effectStoresParameters()) {
+            EXPECT_EQ(plugin().getParameter(2), move.value);
+        }
+    }
+    EXPECT_EQ(automationCalls().size(), 1u + std::size(kRateDrag));
+
+    SendMessageA(editor, WM_LBUTTONUP, 0, at(25, 20));
+    EXPECT_NE(GetCapture(), editor);
+    SendMessageA(editor, WM_MOUSEMOVE, 0, at(53, 20));
+    EXPECT_EQ(automationCalls().size(), 1u + std::size(kRateDrag)) << "no drag after the release";
+}
+
+TEST_F(EditorTest, KnobDragFollowsTheRealPointer) {
+    openEditor();
+    pumpMessages(50);
+    auto moveTo = [this](int x, int y) {
+        POINT p = {x, y};
+        ClientToScreen(editor, &p);
+        SetCursorPos(p.x, p.y);
+        pumpMessages(40);
+    };
+    moveTo(194, 25);  // above the Cutoff knob, outside it
+    mouse_event(MOUSEEVENTF_LEFTDOWN, 0, 0, 0, 0);
+    pumpMessages(40);
+    EXPECT_TRUE(automationCalls().empty()) << "a press off the knobs does nothing";
+    mouse_event(MOUSEEVENTF_LEFTUP, 0, 0, 0, 0);
+    pumpMessages(40);
+
+    moveTo(184, 48);  // ten pixels left of the Cutoff knob's centre
+    mouse_event(MOUSEEVENTF_LEFTDOWN, 0, 0, 0, 0);
+    pumpMessages(40);
+    EXPECT_EQ(GetCapture(), editor);
+    moveTo(194, 20);
+    moveTo(230, 48);
+    moveTo(260, 114);  // outside the knob, lower right: the end of the range
+    mouse_event(MOUSEEVENTF_LEFTUP, 0, 0, 0, 0);
+    pumpMessages(40);
+    EXPECT_NE(GetCapture(), editor);
+
+    // Each pointer move was one automation of Cutoff with the value of its
+    // direction; the system may repeat a move, never skip one.
+    std::vector<float> values;
+    for (const HostCall& call : automationCalls()) {
+        EXPECT_EQ(call.index, 1);
+        if (values.empty() || values.back() != call.opt) values.push_back(call.opt);
+    }
+    const std::vector<float> expected = {0.16666666f, 0.5f, 0.83333331f, 1.0f};
+    EXPECT_EQ(values, expected);
+    if (effectStoresParameters()) {
+        EXPECT_EQ(plugin().getParameter(1), 1.0f);
+    }
+    const size_t count = automationCalls().size();
+    moveTo(150, 150);
+    EXPECT_EQ(automationCalls().size(), count) << "the drag ended with the release";
+}
+
+TEST_F(EditorTest, LosingTheCaptureEndsTheDrag) {
+    openEditor();
+    SendMessageA(editor, WM_LBUTTONDOWN, MK_LBUTTON, at(122, 117));
+    ASSERT_EQ(automationCalls().size(), 1u);
+    SetCapture(parent.handle());
+    SendMessageA(editor, WM_MOUSEMOVE, MK_LBUTTON, at(123, 90));
+    EXPECT_EQ(automationCalls().size(), 1u);
+    ReleaseCapture();
+}
+
+TEST_F(EditorTest, ButtonsSetValuesWithoutAutomation) {
+    openEditor();
+    struct Press {
+        int x, y, parameter;
+        float value;
+        RECT pair;
+    };
+    const Press presses[] = {
+        {10, 180, 0, 1.0f, {7, 176, 83, 194}},   {83, 194, 0, 0.0f, {7, 176, 83, 194}},
+        {7, 176, 0, 1.0f, {7, 176, 83, 194}},    {146, 194, 5, 1.0f, {106, 176, 182, 194}},
+        {142, 176, 5, 0.0f, {106, 176, 182, 194}}, {182, 185, 5, 1.0f, {106, 176, 182, 194}},
+    };
+    const bool realEffect = effectStoresParameters();
+    for (const Press& press : presses) {
+        pumpMessages(0);
+        ValidateRect(editor, nullptr);
+        SendMessageA(editor, WM_LBUTTONDOWN, MK_LBUTTON, at(press.x, press.y));
+        SendMessageA(editor, WM_LBUTTONUP, 0, at(press.x, press.y));
+        const RECT box = updateBox(editor);
+        EXPECT_TRUE(EqualRect(&box, &press.pair)) << press.x << ", " << press.y;
+        EXPECT_NE(GetCapture(), editor);
+        if (realEffect) {
+            EXPECT_EQ(plugin().getParameter(press.parameter), press.value) << press.x << ", " << press.y;
+        }
+    }
+    EXPECT_TRUE(automationCalls().empty());
+    if (realEffect) {
+        // The repaint shows the pressed buttons lit: high pass, reversed phase.
+        const Pixels shot = repaintAndCapture();
+        EXPECT_TRUE(litOrange(shot, 11, 185));
+        EXPECT_TRUE(litOrange(shot, 150, 185));
+    }
+}
+
+TEST_F(EditorTest, PressesBesideTheControlsDoNothing) {
+    openEditor();
+    const bool realEffect = effectStoresParameters();
+    const float filter = plugin().getParameter(0);
+    const float phase = plugin().getParameter(5);
+    const float rate = plugin().getParameter(2);
+    for (const POINT p : {POINT{44, 185}, POINT{43, 195}, POINT{190, 185}, POINT{53, 48}, POINT{250, 120}}) {
+        pumpMessages(0);
+        ValidateRect(editor, nullptr);
+        SendMessageA(editor, WM_LBUTTONDOWN, MK_LBUTTON, at(p.x, p.y));
+        RECT box;
+        EXPECT_FALSE(GetUpdateRect(editor, &box, FALSE)) << p.x << ", " << p.y;
+        EXPECT_NE(GetCapture(), editor) << p.x << ", " << p.y;
+        SendMessageA(editor, WM_LBUTTONUP, 0, at(p.x, p.y));
+    }
+    EXPECT_TRUE(automationCalls().empty());
+    if (realEffect) {
+        EXPECT_EQ(plugin().getParameter(0), filter);
+        EXPECT_EQ(plugin().getParameter(5), phase);
+        EXPECT_EQ(plugin().getParameter(2), rate);
+    }
+}
+
+TEST_F(EditorTest, DataDisplayShowsTheHoveredKnobThenBlanksOnce) {
+    openEditor();
+    pumpMessages(20);
+    const bool realEffect = effectStoresParameters();
+
+    SendMessageA(editor, WM_MOUSEMOVE, 0, at(200, 120));  // over Dry
+    DataBox box = readDataBox(editor);
+    if (realEffect) {
+        EXPECT_GT(box.green, 10) << "green text in the box";
+        EXPECT_GE(box.leftmostGreen, 204);
+        EXPECT_GT(box.rightmostGreen - box.leftmostGreen, 20) << "a legible width for \"-6.0dB\"";
+    }
+    EXPECT_EQ(box.other, 0) << "only green text on black";
+
+    SendMessageA(editor, WM_MOUSEMOVE, 0, at(5, 5));
+    box = readDataBox(editor);
+    EXPECT_EQ(box.green, 0);
+    EXPECT_EQ(box.black, 83 * 12);
+
+    // A blank box is not drawn again: paint over it and move off the knobs again.
+    HDC dc = GetDC(editor);
+    const RECT inside = {204, 177, 287, 189};
+    FillRect(dc, &inside, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    ReleaseDC(editor, dc);
+    SendMessageA(editor, WM_MOUSEMOVE, 0, at(6, 6));
+    SendMessageA(editor, WM_MOUSEMOVE, 0, at(7, 150));
+    box = readDataBox(editor);
+    EXPECT_EQ(box.black, 0) << "the blank box was redrawn";
+
+    // Dragging Cutoff straight up shows its middle value while moving.
+    SendMessageA(editor, WM_LBUTTONDOWN, MK_LBUTTON, at(194, 40));
+    box = readDataBox(editor);
+    EXPECT_EQ(box.other, 0);
+    if (realEffect) {
+        EXPECT_GT(box.green, 10);
+        char text[64] = "";
+        plugin().dispatch(effGetParamDisplay, 1, 0, text);
+        char unit[16] = "";
+        plugin().dispatch(effGetParamLabel, 1, 0, unit);
+        EXPECT_STREQ((std::string(text) + unit).c_str(), "8040Hz");
+    }
+    SendMessageA(editor, WM_LBUTTONUP, 0, at(194, 40));
+    // The value stays until the pointer moves off the knobs.
+    EXPECT_EQ(readDataBox(editor).green, box.green);
+    SendMessageA(editor, WM_MOUSEMOVE, 0, at(150, 150));
+    EXPECT_EQ(readDataBox(editor).green, 0);
+}
+
+}  // namespace

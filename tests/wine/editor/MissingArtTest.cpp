@@ -1,0 +1,85 @@
+// The editor inside a module that carries none of the skin's bitmaps (this
+// test program): every drawing path must cope with missing pictures.  Also
+// the palette path of the bitmap loader, against the real plug-in's bitmaps.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "chorus/ChorusEditorBase.h"
+#include "chorus/ChorusEffect.h"
+#include "editor/SkinBitmap.h"
+#include "host/ModuleHandle.h"
+#include "tools/skin/EditorHost.h"
+
+namespace {
+
+VstInt32 VELORIN_CALLBACK silentHost(AEffect*, VstInt32 opcode, VstInt32, VstInt32, void*, float) {
+    return opcode == 1 /* version */ ? 2400 : 0;
+}
+
+TEST(MissingArt, EditorPaintsWhatExistsAndNeverCrashes) {
+    hInstance = GetModuleHandleA(nullptr);
+    ChorusEffect effect(silentHost);
+    ASSERT_NE(effect.getEditor(), nullptr);
+    ParentWindow parent;
+    ASSERT_EQ(effect.dispatcher(effEditOpen, 0, 0, parent.handle(), 0.0f), 1);
+    HWND editor = findEditorWindow(parent.handle());
+    ASSERT_NE(editor, nullptr);
+    RedrawWindow(editor, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+    pumpMessages(300);  // timer ticks with no clip face
+    for (int x : {52, 10, 50, 110, 150, 5})
+        SendMessageA(editor, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, x == 52 ? 48 : 180));
+    SendMessageA(editor, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(80, 30));
+    SendMessageA(editor, WM_LBUTTONUP, 0, MAKELPARAM(80, 30));
+    SendMessageA(editor, WM_MOUSEMOVE, 0, MAKELPARAM(194, 117));
+    SendMessageA(editor, WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
+    effect.setProgram(2);
+    pumpMessages(50);
+    effect.dispatcher(effEditClose, 0, 0, nullptr, 0.0f);
+    EXPECT_FALSE(IsWindow(editor));
+}
+
+TEST(MissingArt, SkinBitmapOfAMissingResourceCopiesNothing) {
+    HWND window = GetDesktopWindow();
+    HDC dc = GetDC(window);
+    SkinBitmap missing(GetModuleHandleA(nullptr), dc, 100);
+    EXPECT_FALSE(missing.loaded());
+    HDC memory = CreateCompatibleDC(dc);
+    HBITMAP target = CreateCompatibleBitmap(dc, 4, 4);
+    HGDIOBJ original = SelectObject(memory, target);
+    missing.copyTo(memory, 0, 0, 4, 4, 0, 0);
+    SelectObject(memory, original);
+    DeleteObject(target);
+    DeleteDC(memory);
+    ReleaseDC(window, dc);
+    HPALETTE palette = reinterpret_cast<HPALETTE>(1);
+    EXPECT_EQ(loadBitmapWithPalette(GetModuleHandleA(nullptr), 100, &palette), nullptr);
+    EXPECT_EQ(palette, nullptr);
+}
+
+TEST(MissingArt, PaletteIsMadeOnlyForBitmapsWithAColourTable) {
+    HMODULE plugin = LoadLibraryA("Velorin2.dll");
+    ASSERT_NE(plugin, nullptr);
+    HPALETTE palette = nullptr;
+    HBITMAP skin = loadBitmapWithPalette(plugin, 100, &palette);
+    EXPECT_NE(skin, nullptr);
+    EXPECT_EQ(palette, nullptr) << "24-bit bitmaps have no colour table";
+    BITMAP info;
+    ASSERT_TRUE(GetObjectA(skin, sizeof info, &info));
+    EXPECT_EQ(info.bmWidth, 300);
+    EXPECT_EQ(info.bmHeight, 200);
+    DeleteObject(skin);
+
+    HBITMAP marker = loadBitmapWithPalette(plugin, 200, &palette);
+    EXPECT_NE(marker, nullptr);
+    ASSERT_NE(palette, nullptr);
+    EXPECT_EQ(GetPaletteEntries(palette, 0, 0, nullptr), 16u);
+    PALETTEENTRY last;
+    GetPaletteEntries(palette, 15, 1, &last);
+    EXPECT_EQ(last.peRed, 255);
+    DeleteObject(palette);
+    DeleteObject(marker);
+    FreeLibrary(plugin);
+}
+
+}  // namespace
