@@ -22,9 +22,12 @@ RECT updateBox(HWND window) {
     return box;
 }
 
+// The box's pixels: strong green (the text's strokes), black, the text's
+// smoothed edges (dim green), and anything else.
 struct DataBox {
     int green = 0;
     int black = 0;
+    int dimGreen = 0;
     int other = 0;
     int leftmostGreen = 1000;
     int rightmostGreen = -1;
@@ -41,6 +44,8 @@ DataBox readDataBox(HWND editor) {
                 box.rightmostGreen = std::max(box.rightmostGreen, x);
             } else if (shot.at(x, y) == 0) {
                 ++box.black;
+            } else if (shot.green(x, y) > shot.red(x, y) + 20 && shot.green(x, y) > shot.blue(x, y) + 20) {
+                ++box.dimGreen;
             } else {
                 ++box.other;
             }
