@@ -253,7 +253,10 @@ def paint_panel(canvas):
     """Blue panel: lighter in the middle, deep blue at the edges, with a fine
     brushed grain and a bevelled border."""
     noise = Noise(20240611)
-    grain = [noise.next() - 0.5 for _ in range(canvas.height)]
+    # Brushed grain: each row a little lighter or darker, smoothed so that
+    # the streaks run a few pixels wide.
+    rows = [noise.next() - 0.5 for _ in range(canvas.height + 2)]
+    grain = [(rows[y] + 2 * rows[y + 1] + rows[y + 2]) / 2.0 for y in range(canvas.height)]
     w, h = canvas.width, canvas.height
     for y in range(h):
         for x in range(w):
@@ -262,7 +265,7 @@ def paint_panel(canvas):
             t = clamp01(math.hypot(nx * 0.95, ny * 1.05) / 1.2)
             t = t * t * (3 - 2 * t)
             colour = mix(PANEL_MIDDLE, PANEL_EDGE, t)
-            shade = 1.0 + 0.035 * grain[y] + 0.03 * (noise.next() - 0.5)
+            shade = 1.0 + 0.05 * grain[y] + 0.035 * (noise.next() - 0.5)
             canvas.pixels[y][x] = [min(255.0, c * shade) for c in colour]
     # Bevel: light on the top and left, dark on the bottom and right.
     for x in range(w):
