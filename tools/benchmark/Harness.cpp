@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <sstream>
 
 #if defined(_WIN32)
@@ -125,6 +126,8 @@ BurstResult measureBurst(const std::string& name, BlockProcessor& processor, con
     StereoBlock output(block);
     std::vector<double> cheapest(totalBlocks, 1e300);
     double worstRaw = 0.0;
+    long denormals = 0;
+    std::uint32_t hash = 2166136261u;  // FNV-1a
     for (int repetition = 0; repetition < options.repetitions; ++repetition) {
         for (int b = 0; b < totalBlocks; ++b) {
             float* inputs[2] = {left.data() + b * block, right.data() + b * block};
@@ -132,11 +135,31 @@ BurstResult measureBurst(const std::string& name, BlockProcessor& processor, con
             processor.process(inputs, output.channels, block);
             const double elapsed = nowNs() - start;
             cheapest[b] = std::min(cheapest[b], elapsed);
-            if (b >= noiseBlocks + burstBlocks && repetition > 0) worstRaw = std::max(worstRaw, elapsed);
+            if (repetition == 0) {
+                for (float* channel : output.channels) {
+                    for (int i = 0; i < block; ++i) {
+                        std::uint32_t bits;
+                        std::memcpy(&bits, &channel[i], sizeof bits);
+                        hash = (hash ^ bits) * 16777619u;
+                    }
+                }
+            }
+            if (b < noiseBlocks + burstBlocks) continue;
+            if (repetition > 0) worstRaw = std::max(worstRaw, elapsed);
+            if (repetition == 0) {
+                // By the bits: a comparison would see zero under denormals-are-zero.
+                for (float* channel : output.channels) {
+                    for (int i = 0; i < block; ++i) {
+                        std::uint32_t bits;
+                        std::memcpy(&bits, &channel[i], sizeof bits);
+                        denormals += (bits & 0x7F800000u) == 0 && (bits & 0x007FFFFFu) != 0;
+                    }
+                }
+            }
         }
     }
 
-    BurstResult result{name, block, 0.0, 0.0, 0.0, worstRaw};
+    BurstResult result{name, block, 0.0, 0.0, 0.0, worstRaw, denormals, hash};
     result.noiseBlockNs = median(std::vector<double>(cheapest.begin(), cheapest.begin() + noiseBlocks));
     for (int b = noiseBlocks + burstBlocks; b < totalBlocks; ++b) {
         if (cheapest[b] > result.maxSilentBlockNs) {
@@ -156,8 +179,9 @@ std::string formatRecord(const std::string& side, const ThroughputResult& r) {
 
 std::string formatRecord(const std::string& side, const BurstResult& r) {
     char line[256];
-    std::snprintf(line, sizeof line, "record burst %s %s %d %.1f %.1f %.4f %.1f", side.c_str(), r.name.c_str(),
-                  r.blockSize, r.noiseBlockNs, r.maxSilentBlockNs, r.maxSilentAtSeconds, r.worstRawBlockNs);
+    std::snprintf(line, sizeof line, "record burst %s %s %d %.1f %.1f %.4f %.1f %ld %08x", side.c_str(),
+                  r.name.c_str(), r.blockSize, r.noiseBlockNs, r.maxSilentBlockNs, r.maxSilentAtSeconds,
+                  r.worstRawBlockNs, r.denormalOutputs, static_cast<unsigned>(r.outputHash));
     return line;
 }
 
@@ -175,7 +199,7 @@ void parseRecords(const std::string& text, Records& records) {
         } else if (kind == "burst") {
             BurstResult r{};
             if (fields >> r.name >> r.blockSize >> r.noiseBlockNs >> r.maxSilentBlockNs >> r.maxSilentAtSeconds >>
-                r.worstRawBlockNs)
+                r.worstRawBlockNs >> r.denormalOutputs >> std::hex >> r.outputHash)
                 records.bursts.emplace_back(side, r);
         }
     }

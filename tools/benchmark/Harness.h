@@ -54,9 +54,10 @@ struct ThroughputResult {
 };
 
 struct ThroughputOptions {
-    int framesPerRepetition = 262144;  // a multiple of every block size
+    // Short runs, many of them: on a shared machine some escape preemption.
+    int framesPerRepetition = 65536;  // a multiple of every block size
     int warmups = 2;
-    int repetitions = 15;
+    int repetitions = 41;
 };
 
 // Runs every case once per repetition, round-robin, so that whatever else
@@ -84,6 +85,8 @@ struct BurstResult {
     double maxSilentBlockNs;   // dearest block in the silence after the burst
     double maxSilentAtSeconds; // where it was, counted from the burst's end
     double worstRawBlockNs;    // dearest single timing, preemption included
+    long denormalOutputs;      // denormal samples in the silence's output: the decay did pass that range
+    std::uint32_t outputHash;  // of the first run's output bits: equal builds give equal hashes
 };
 
 BurstResult measureBurst(const std::string& name, BlockProcessor& processor, const BurstOptions& options = {});

@@ -6,6 +6,10 @@
 #include <algorithm>
 #include <cstdlib>
 
+#if defined(__SSE__)
+#include <xmmintrin.h>
+#endif
+
 namespace bench {
 
 namespace {
@@ -30,10 +34,26 @@ void* openLibrary(const std::string& file, std::string& error) {
     return nullptr;
 }
 
+// Some plug-in libraries switch the whole process to flush-to-zero and
+// denormals-are-zero when they are loaded (caps.so does, from a static
+// constructor).  That would change the conditions for every other effect
+// measured in the process, ours included, so the host undoes it.
+class KeepFloatingPointMode {
+public:
+#if defined(__SSE__)
+    KeepFloatingPointMode() : mxcsr(_mm_getcsr()) {}
+    ~KeepFloatingPointMode() { _mm_setcsr(mxcsr); }
+
+private:
+    unsigned mxcsr;
+#endif
+};
+
 }  // namespace
 
 std::unique_ptr<LadspaPlugin> LadspaPlugin::load(const std::string& file, const std::string& label,
                                                  const Controls& controls, std::string& error) {
+    const KeepFloatingPointMode keep;
     std::unique_ptr<LadspaPlugin> plugin(new LadspaPlugin);
     plugin->library = openLibrary(file, error);
     if (!plugin->library) return nullptr;
