@@ -110,6 +110,17 @@ TEST_F(EditorTest, OpenWhileOpenKeepsOneWindow) {
     EXPECT_FALSE(editorClassRegistered()) << "one close balances both opens";
 }
 
+TEST_F(EditorTest, FailedOpenGivesTheClassBack) {
+    // A child window needs a parent: without one the window cannot be made.
+    EXPECT_EQ(plugin().dispatch(effEditOpen, 0, 0, nullptr), 0);
+    EXPECT_FALSE(editorClassRegistered());
+    closeEditor();  // what a careless host might send next
+    openEditor();
+    ASSERT_NE(editor, nullptr);
+    closeEditor();
+    EXPECT_FALSE(editorClassRegistered());
+}
+
 TEST_F(EditorTest, ClosingTheEffectWithItsEditorOpenShowsTheFarewellOnce) {
     openEditor();
     FarewellWatcher watcher;
