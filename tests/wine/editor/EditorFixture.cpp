@@ -53,3 +53,15 @@ size_t EditorTest::automationCount() const {
         if (call.opcode == audioMasterAutomate) ++count;
     return count;
 }
+
+bool waitForClipIndicator(HWND editor, bool lit, int milliseconds) {
+    const DWORD start = GetTickCount();
+    do {
+        pumpMessages(10);
+        const Pixels shot = capture(editor);
+        const bool shownLit = shot.red(254, 20) > 150 && shot.green(254, 20) < 80;
+        const bool shownDark = shot.red(254, 20) < 120;
+        if (lit ? shownLit : shownDark) return true;
+    } while (static_cast<int>(GetTickCount() - start) < milliseconds);
+    return false;
+}

@@ -48,6 +48,10 @@ protected:
         if (!effectStoresParameters()) GTEST_SKIP() << "the effect does not store values yet"; \
     } while (0)
 
+// Pumps messages until the editor shows the clip indicator lit (or dark),
+// at most for the given time; tells whether it did.
+bool waitForClipIndicator(HWND editor, bool lit, int milliseconds = 1000);
+
 // Pixel classes of the skin.
 inline bool litOrange(const Pixels& p, int x, int y) { return p.red(x, y) > 200 && p.green(x, y) > 90 && p.blue(x, y) < 110; }
 inline bool darkOrange(const Pixels& p, int x, int y) {

@@ -102,26 +102,22 @@ TEST_F(EditorTest, EachKnobMarkerSitsAtItsValue) {
     }
 }
 
-TEST_F(EditorTest, ClipIndicatorLightsAtTheFirstTickAfterAClippingBlockOnly) {
+TEST_F(EditorTest, ClipIndicatorLightsAfterAClippingBlockForOneTick) {
     openEditor();
-    pumpMessages(300);
-    Pixels shot = capture(editor);
-    EXPECT_LT(shot.red(254, 20), 120) << "dark without clipping";
+    // The skin shows the indicator lit; the first tick darkens it.
+    EXPECT_TRUE(waitForClipIndicator(editor, false)) << "dark without clipping";
 
     REQUIRE_REAL_EFFECT();
     // A loud block: every output sample far above full scale.
     std::vector<float> left(256, 8.0f), right(256, 8.0f), outLeft(256), outRight(256);
     float* inputs[] = {left.data(), right.data()};
     float* outputs[] = {outLeft.data(), outRight.data()};
-    pumpMessages(0);
     plugin().processReplacing(inputs, outputs, 256);
-    pumpMessages(140);  // at most one period of the 125 ms timer
-    shot = capture(editor);
-    EXPECT_GT(shot.red(254, 20), 150);
-    EXPECT_LT(shot.green(254, 20), 80);
+    EXPECT_TRUE(waitForClipIndicator(editor, true)) << "lit at the next tick";
+    EXPECT_TRUE(waitForClipIndicator(editor, false)) << "dark again once the report was shown";
+    // Without a new clip it stays dark.
     pumpMessages(300);
-    shot = capture(editor);
-    EXPECT_LT(shot.red(254, 20), 120) << "dark again once the report was shown";
+    EXPECT_LT(capture(editor).red(254, 20), 120);
 }
 
 TEST_F(EditorTest, TimerOfAnotherIdentifierDrawsNothing) {
