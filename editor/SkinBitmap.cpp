@@ -32,7 +32,7 @@ HPALETTE createPaletteFromColourTable(const BITMAPINFOHEADER* header, int colour
 
 HBITMAP loadBitmapWithPalette(HINSTANCE instance, int resourceId, HPALETTE* palette) {
     *palette = nullptr;
-    HRSRC resource = FindResourceA(instance, MAKEINTRESOURCEA(resourceId), MAKEINTRESOURCEA(2) /* RT_BITMAP */);
+    HRSRC resource = FindResourceA(instance, MAKEINTRESOURCEA(resourceId), RT_BITMAP);
     if (!resource) return nullptr;
     HGLOBAL loaded = LoadResource(instance, resource);
     const BITMAPINFOHEADER* header = loaded ? static_cast<const BITMAPINFOHEADER*>(LockResource(loaded)) : nullptr;
