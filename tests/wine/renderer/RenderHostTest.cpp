@@ -151,8 +151,6 @@ TEST(RenderList, ShowsTheChorusDefaultProgramAsAHostSeesIt) {
     auto header = std::find_if(lines.begin(), lines.end(),
                                [](const std::string& line) { return line.rfind("  index  name", 0) == 0; });
     ASSERT_NE(header, lines.end()) << run.out;
-    if (header + 1 != lines.end() && header[1].find("Filter") == std::string::npos)
-        GTEST_SKIP() << "the chorus's parameter texts are not in this build yet";
     const size_t nameAt = header->find("name"), valueAt = header->find("value"), textAt = header->find("text"),
                  labelAt = header->find("label");
     auto column = [](const std::string& line, size_t from, size_t to) {
@@ -164,6 +162,8 @@ TEST(RenderList, ShowsTheChorusDefaultProgramAsAHostSeesIt) {
     const char* texts[] = {"High pass", "  80", "0.3", "15.0", "15", "Normal", "-6.0", "-6.0", "2"};
     const char* labels[] = {"Type", "Hz", "Hz", "%", "ms", "Type", "dB", "dB", ""};
     ASSERT_GE(lines.end() - header, 10);
+    // The stand-in effect that precedes the chorus names no parameter.
+    if (column(header[1], nameAt, valueAt).empty()) GTEST_SKIP() << "this build's effect has no parameter texts yet";
     for (int i = 0; i < 9; ++i) {
         const std::string& row = header[i + 1];
         SCOPED_TRACE(row);
