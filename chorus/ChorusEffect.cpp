@@ -1,36 +1,141 @@
-// Placeholder until the chorus lands: describes itself and passes nothing.
+// The effect object: construction, programs and their names, the sample
+// rate (Part 2.1), and the factory that "main" calls.
 #include "chorus/ChorusEffect.h"
 
+#include <cfloat>
 #include <cstring>
 #include <new>
 
 #include "chorus/ChorusEditorBase.h"
+#include "chorus/ParameterTable.h"
+#include "host/Platform.h"
 #include "host/PluginMain.h"
 
-ChorusEffect::ChorusEffect(audioMasterCallback audioMaster) : AudioEffect(audioMaster, kNumPrograms, kNumParams) {
-    std::memset(programs, 0, sizeof programs);
+namespace {
+
+// The values that every program holds after construction (Part 2.1): a
+// high-pass wet filter at 80 Hz, 0.295 Hz modulation, two voices.
+constexpr ChorusProgram kDefaultProgram = {
+    "Default ",
+    /* filter */ 1.0f,
+    /* cutoff */ 0.0f,
+    /* rate */ 0.05f,
+    /* depth */ 0.15f,
+    /* phase */ 0.0f,
+    /* predelay */ 0.15f,
+    /* dry */ 0.5f,
+    /* wet */ 0.5f,
+    /* voices */ 0.5f,
+};
+
+constexpr std::size_t kNameCapacity = sizeof(ChorusProgram::name);
+
+}  // namespace
+
+ChorusEffect::ChorusEffect(audioMasterCallback audioMaster)
+    : AudioEffect(audioMaster, kNumPrograms, kNumParams),
+      oscSin(0.0),
+      oscCos(1.0),
+      rotCos(1.0),
+      rotSin(0.0),
+      delayLine(nullptr),
+      writePos(0),
+      // The wet-path filter starts as a pass-through.
+      filterB1(0.0f),
+      filterZ1(0.0f),
+      filterB2(0.0f),
+      filterZ2(0.0f),
+      filterA0(1.0f),
+      filterA1(0.0f),
+      filterA2(0.0f),
+      clipFlag(0),
+      programs() {
     setNumInputs(2);
     setNumOutputs(2);
     setUniqueID(fourCharCode('V', 'l', 'r', '2'));
     canMono(true);
     canProcessReplacing(true);
-    delayLine = nullptr;
+
+    programs[0] = kDefaultProgram;
+
+    delayLine = platform::allocateSamples(kDelayLineLength);
+    writePos = 0;
+    oscSin = 0.0;
+    oscCos = 1.0;
+    applyRotation();
+
+    for (VstInt32 i = 1; i < kNumPrograms; ++i) programs[i] = programs[0];
+
+    // Without its delay line the effect is deleted again (isUsable), so it
+    // makes no editor and applies no program.
+    if (!delayLine) return;
     createChorusEditor(this);
+    if (!editor) return;
+    setProgram(0);
 }
 
-ChorusEffect::~ChorusEffect() {}
-bool ChorusEffect::isUsable() const { return editor != nullptr; }
-void ChorusEffect::setParameter(VstInt32, float) {}
-float ChorusEffect::getParameter(VstInt32) { return 0.0f; }
-void ChorusEffect::process(float**, float**, VstInt32) {}
-void ChorusEffect::processReplacing(float**, float**, VstInt32) {}
-void ChorusEffect::setProgram(VstInt32 program) { curProgram = program; }
-void ChorusEffect::setProgramName(char*) {}
-void ChorusEffect::getProgramName(char* name) { name[0] = 0; }
-void ChorusEffect::getParameterLabel(VstInt32, char* label) { label[0] = 0; }
-void ChorusEffect::getParameterDisplay(VstInt32, char* text) { text[0] = 0; }
-void ChorusEffect::getParameterName(VstInt32, char* text) { text[0] = 0; }
-void ChorusEffect::setSampleRate(float rate) { sampleRate = rate; }
+ChorusEffect::~ChorusEffect() { platform::freeSamples(delayLine); }
+
+bool ChorusEffect::isUsable() const { return delayLine != nullptr && editor != nullptr; }
+
+ChorusEditorBase* ChorusEffect::chorusEditor() const { return static_cast<ChorusEditorBase*>(editor); }
+
+void ChorusEffect::silenceDelayLine() { std::memset(delayLine, 0, kDelayLineLength * sizeof(float)); }
+
+// Applies a program: its coefficients through setParameter (which also tells
+// the editor), then a silent delay line, the oscillator at phase zero and the
+// write position at the start.  The filter state and the clip flag stay.
+void ChorusEffect::setProgram(VstInt32 program) {
+    // The dispatcher passes only 0 to 15; a direct call with another index
+    // is not applied.
+    if (program < 0 || program >= kNumPrograms) return;
+    curProgram = program;
+    const ChorusProgram values = programs[program];
+    setParameter(chorus::kFilter, values.filter);
+    setParameter(chorus::kCutoff, values.cutoff);
+    setParameter(chorus::kRate, values.rate);
+    setParameter(chorus::kDepth, values.depth);
+    setParameter(chorus::kPhase, values.phase);
+
+    silenceDelayLine();
+    oscSin = 0.0;
+    oscCos = 1.0;
+    writePos = 0;
+    resetCount.store(resetCount.load(std::memory_order_relaxed) + 1, std::memory_order_release);
+
+    if (ChorusEditorBase* e = chorusEditor()) e->programChanged();
+}
+
+// Stores at most 31 characters and the terminator; a null text is ignored.
+void ChorusEffect::setProgramName(char* name) {
+    if (!name) return;
+    char* field = programs[curProgram].name;
+    std::size_t length = 0;
+    while (length < kNameCapacity - 1 && name[length] != '\0') ++length;
+    std::memcpy(field, name, length);
+    field[length] = '\0';
+}
+
+// Copies up to and including the terminator, no more: hosts often give a
+// smaller buffer than the 32-byte field.
+void ChorusEffect::getProgramName(char* name) {
+    if (!name) return;
+    const char* field = programs[curProgram].name;
+    std::size_t length = 0;
+    while (length < kNameCapacity - 1 && field[length] != '\0') ++length;
+    std::memcpy(name, field, length);
+    name[length] = '\0';
+}
+
+// A rate that is not a positive finite number is ignored; otherwise the
+// program is applied again for the new rate, which silences the delay line
+// and restarts the oscillator.
+void ChorusEffect::setSampleRate(float rate) {
+    if (!(rate > 0.0f && rate <= FLT_MAX)) return;  // NaN and infinity fail too
+    sampleRate = rate;
+    silenceDelayLine();
+    setProgram(curProgram);
+}
 
 AudioEffect* createEffectInstance(audioMasterCallback audioMaster) {
     ChorusEffect* effect = new (std::nothrow) ChorusEffect(audioMaster);

@@ -2,6 +2,9 @@
 // the modulation oscillator and the wet-path filter.
 #pragma once
 
+#include <atomic>
+#include <cstdint>
+
 #include "chorus/ChorusProgram.h"
 #include "host/AudioEffect.h"
 
@@ -38,6 +41,7 @@ public:
     void clearClipFlag() { clipFlag = 0; }
 
 private:
+    // The fields of Part 2.1, in their order.
     double oscSin;
     double oscCos;
     double rotCos;
@@ -53,4 +57,22 @@ private:
     float filterA2;
     VstInt32 clipFlag;
     ChorusProgram programs[kNumPrograms];
+
+    // Counts the resets of the processing state (program and sample-rate
+    // changes).  A block that runs while one happens on another thread sees
+    // the count change, does not write its oscillator and write position
+    // back over the reset and silences the ring again.  Acquire loads and
+    // release stores are plain moves on x86.
+    std::atomic<std::uint32_t> resetCount{0};
+
+    ChorusEditorBase* chorusEditor() const;
+    void designFilter();    // from the current program's Filter and Cutoff
+    void applyRotation();   // from the current program's Rate
+    void silenceDelayLine();
+
+    template <bool Accumulate>
+    void processBlock(float** inputs, float** outputs, VstInt32 sampleFrames);
+
+    // Lets the unit tests read the processing state.
+    friend struct ChorusEffectInspector;
 };

@@ -1,0 +1,91 @@
+// Parameter names, labels and value texts (Part 2.3).  Conversions run in
+// double, where the products of a float with 100 or 15920 are exact, and
+// the numbers are formatted by DecimalFormat, not by the C runtime.
+#include "chorus/ParameterText.h"
+
+#include <cmath>
+#include <cstring>
+
+#include "chorus/ChorusEffect.h"
+#include "chorus/DecimalFormat.h"
+#include "chorus/FilterDesign.h"
+#include "chorus/ParameterTable.h"
+
+namespace chorus {
+
+namespace {
+
+const char* const kFilterTypeNames[2] = {"Low pass", "High pass"};
+const char* const kPhaseNames[2] = {"Normal", "Reverse"};
+
+void copyText(char* text, const char* source) { std::strcpy(text, source); }
+
+}  // namespace
+
+// Every value outside the two-entry table (value × 1.99 truncating to 2 or
+// more, to -1 or less, or NaN) is processed high-pass, so it reads
+// "High pass": the text names the filter that the processing runs.
+void formatFilterText(float value, char* text) { copyText(text, kFilterTypeNames[isLowPass(value) ? 0 : 1]); }
+
+void formatCutoffText(float value, char* text) { formatFixed(text, cutoffFrequency(value), 4, 0); }
+
+void formatRateText(float value, char* text) { formatFixed(text, modulationFrequency(value), 3, 1); }
+
+void formatDepthText(float value, char* text) { formatFixed(text, static_cast<double>(value) * 100.0, 3, 1); }
+
+void formatPredelayText(float value, char* text) { formatTruncated(text, static_cast<double>(value) * 100.0 + 0.5); }
+
+// Within the table the entry at value × 1.99 truncated, as specified (so
+// 0.5 up to 1/1.99 reads "Normal" although it is processed reversed);
+// outside it, the phase that the processing applies.
+void formatPhaseText(float value, char* text) {
+    const double type = typeProduct(value);
+    int entry;
+    if (type > -1.0 && type < 1.0) {
+        entry = 0;
+    } else if (type >= 1.0 && type < 2.0) {
+        entry = 1;
+    } else {
+        entry = isPhaseReversed(value) ? 1 : 0;
+    }
+    copyText(text, kPhaseNames[entry]);
+}
+
+// Below 0.001, 0 and negative values included, the level is "-oo", so the
+// logarithm never sees 0; NaN reads "nan".
+void formatLevelText(float value, char* text) {
+    if (value < 0.001) {
+        copyText(text, "-oo");
+        return;
+    }
+    formatFixed(text, 20.0 * std::log10(static_cast<double>(value)), 2, 1);
+}
+
+void formatVoicesText(float value, char* text) { formatTruncated(text, voiceCountFor(value)); }
+
+}  // namespace chorus
+
+// The three text operations of the effect.  A null text pointer is ignored;
+// an index outside 0 to 8 gives the empty text.
+
+void ChorusEffect::getParameterName(VstInt32 index, char* text) {
+    if (!text) return;
+    const chorus::ParameterInfo* info = chorus::parameterInfo(index);
+    std::strcpy(text, info ? info->name : "");
+}
+
+void ChorusEffect::getParameterLabel(VstInt32 index, char* label) {
+    if (!label) return;
+    const chorus::ParameterInfo* info = chorus::parameterInfo(index);
+    std::strcpy(label, info ? info->label : "");
+}
+
+void ChorusEffect::getParameterDisplay(VstInt32 index, char* text) {
+    if (!text) return;
+    const chorus::ParameterInfo* info = chorus::parameterInfo(index);
+    if (!info) {
+        text[0] = '\0';
+        return;
+    }
+    info->formatValue(programs[curProgram].*(info->field), text);
+}

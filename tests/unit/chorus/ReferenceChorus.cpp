@@ -1,0 +1,200 @@
+#include "tests/unit/chorus/ReferenceChorus.h"
+
+#include <cmath>
+#include <cstring>
+
+#include "tests/unit/chorus/ExactArithmetic.h"
+
+namespace model {
+
+namespace {
+
+enum { filterIndex, cutoffIndex, rateIndex, depthIndex, predelayIndex, phaseIndex, dryIndex, wetIndex, voicesIndex };
+
+const float kDefaults[ReferenceChorus::kParameters] = {1.0f, 0.0f, 0.05f, 0.15f, 0.15f, 0.0f, 0.5f, 0.5f, 0.5f};
+
+Exact F(float v) { return Exact::fromFloat(v); }
+Exact D(double v) { return Exact::fromDouble(v); }
+Exact I(std::int64_t v) { return Exact::fromInteger(v); }
+
+bool finite(float v) { return std::isfinite(v); }
+
+// The filter type: value × 1.99 (single-precision 1.99, double product),
+// truncated toward zero; 0 is low-pass.  |t| < 1 is exactly "truncates to
+// 0", NaN is not low-pass.
+bool lowPass(float value) {
+    const double t = static_cast<double>(value) * static_cast<double>(1.99f);
+    return std::fabs(t) < 1.0;
+}
+
+// Linear interpolation at a read position (Part 2.4, step 4), with the
+// floor as an exact integer.
+Exact readVoice(const std::vector<float>& ring, const Exact& position) {
+    const Floor floor = floorOf(position);
+    const Exact f = subtract(position, floor.whole);
+    const Exact d0 = F(ring[floor.low16]);
+    const Exact d1 = F(ring[(floor.low16 + 1) & 0xFFFF]);
+    return add(multiply(subtract(d1, d0), f), d0);
+}
+
+}  // namespace
+
+ReferenceChorus::ReferenceChorus() : ring(kRingLength, 0.0f) {
+    for (auto& program : programs)
+        for (int i = 0; i < kParameters; ++i) program[i] = kDefaults[i];
+    designRotation();
+    setProgram(0);
+}
+
+void ReferenceChorus::setParameter(int index, float value) {
+    if (index < 0 || index >= kParameters) return;
+    programs[currentProgram][index] = value;
+    if (index == filterIndex || index == cutoffIndex) designFilter();
+    if (index == rateIndex) designRotation();
+}
+
+float ReferenceChorus::getParameter(int index) const {
+    return index >= 0 && index < kParameters ? programs[currentProgram][index] : 0.0f;
+}
+
+void ReferenceChorus::setProgram(int program) {
+    currentProgram = program;
+    for (int index : {filterIndex, cutoffIndex, rateIndex, depthIndex, phaseIndex})
+        setParameter(index, programs[program][index]);
+    resetProcessing();
+}
+
+void ReferenceChorus::setSampleRate(float rate) {
+    if (!(rate > 0.0f) || !std::isfinite(rate)) return;  // sound behaviour 5
+    sampleRate = rate;
+    setProgram(currentProgram);
+}
+
+void ReferenceChorus::resetProcessing() {
+    std::fill(ring.begin(), ring.end(), 0.0f);
+    oscSin = 0.0;
+    oscCos = 1.0;
+    writePos = 0;
+}
+
+// Part 2.2, with fc clamped into [20 Hz, 0.49 fs] first (sound behaviour 3).
+void ReferenceChorus::designFilter() {
+    const float* p = programs[currentProgram];
+    const bool low = lowPass(p[filterIndex]);
+    const double fs = sampleRate;
+    double fc = 15920.0 * static_cast<double>(p[cutoffIndex]) + 80.0;
+    if (std::isnan(fc) || fc < 20.0) fc = 20.0;
+    if (fc > 0.49 * fs) fc = 0.49 * fs;
+    const double pi = 3.14159265358979323846;
+    const double theta = pi * fc / fs;
+    const double k = low ? 1.0 / std::tan(theta) : std::tan(theta);
+    const double root2 = std::sqrt(2.0);
+    const float a = static_cast<float>(1.0 / (1.0 + root2 * k + k * k));
+    a0 = a;
+    a1 = static_cast<float>((low ? 2.0 : -2.0) * static_cast<double>(a));
+    a2 = a;
+    b1 = static_cast<float>((low ? 2.0 * (1.0 - k * k) : 2.0 * (k * k - 1.0)) * static_cast<double>(a));
+    b2 = static_cast<float>((1.0 - root2 * k + k * k) * static_cast<double>(a));
+}
+
+void ReferenceChorus::designRotation() {
+    const double f = 3.9 * static_cast<double>(programs[currentProgram][rateIndex]) + 0.1;
+    const double omega = 2.0 * 3.14159265358979323846 * f / static_cast<double>(sampleRate);
+    rotCos = std::cos(omega);
+    rotSin = std::sin(omega);
+}
+
+void ReferenceChorus::process(const float* inL, const float* inR, float* outL, float* outR, int frames,
+                              bool accumulate) {
+    if (frames <= 0) return;  // sound behaviour 2
+
+    // Sound behaviour 4: recovery from non-finite state of an earlier block.
+    if (!finite(z1) || !finite(z2)) {
+        z1 = z2 = 0.0f;
+        for (float& sample : ring)
+            if (!finite(sample)) sample = 0.0f;
+    }
+    if (!std::isfinite(oscSin) || !std::isfinite(oscCos)) {
+        oscSin = 0.0;
+        oscCos = 1.0;
+    }
+
+    // Start of the block.
+    const float* p = programs[currentProgram];
+    const float voices = p[voicesIndex];
+    const int voiceCount = voices < 0.33333 ? 1 : voices < 0.66666 ? 2 : 4;
+    const Exact fs = F(sampleRate);
+    const Exact modDepth = multiply(divide(D(0.015), add(multiply(D(3.9), F(p[rateIndex])), D(0.1))),
+                                    multiply(F(p[depthIndex]), fs));
+    const Exact centerDelay =
+        add(add(multiply(multiply(fs, F(p[predelayIndex])), F(0.1f)), I(10)), modDepth);
+    const Exact dryGain = F(p[dryIndex]);
+    const Exact wetGain = p[phaseIndex] < 0.5 ? F(p[wetIndex]) : -F(p[wetIndex]);
+    const Exact one = I(1);
+
+    for (int k = 0; k < frames; ++k) {
+        const Exact left = F(inL[k]);
+        const Exact right = F(inR[k]);
+
+        // 1. The oscillator, from the values before the step, stored as doubles.
+        const Exact s = D(oscSin), c = D(oscCos), rc = D(rotCos), rs = D(rotSin);
+        oscSin = subtract(multiply(rc, s), multiply(rs, c)).toDouble();
+        oscCos = add(multiply(rs, s), multiply(c, rc)).toDouble();
+
+        // 2. and 3. Base and read positions, (modDepth × m) + base.
+        const Exact base = subtract(I(writePos), centerDelay);
+        const Exact m1 = D(oscSin), m2 = D(oscCos);
+        Exact wetL, wetR;
+        if (voiceCount == 1) {
+            const Exact r1 = readVoice(ring, add(multiply(modDepth, m1), base));
+            wetL = r1;
+            wetR = r1;
+        } else if (voiceCount == 2) {
+            wetL = readVoice(ring, add(multiply(modDepth, m1), base));
+            wetR = readVoice(ring, add(multiply(modDepth, m2), base));
+        } else {
+            const Exact r1 = readVoice(ring, add(multiply(modDepth, m1), base));
+            const Exact r2 = readVoice(ring, add(multiply(modDepth, m2), base));
+            const Exact r3 = readVoice(ring, add(multiply(modDepth, -m1), base));
+            const Exact r4 = readVoice(ring, add(multiply(modDepth, -m2), base));
+            const Exact quarter = D(0.25), threeQuarters = D(0.75);
+            wetL = add(r1, add(multiply(quarter, r3), multiply(threeQuarters, r2)));
+            wetR = add(add(multiply(threeQuarters, r3), multiply(quarter, r2)), r4);
+        }
+
+        // 6. and 7. Mix and clip test.
+        const Exact mixL = add(multiply(left, dryGain), multiply(wetL, wetGain));
+        const Exact mixR = add(multiply(right, dryGain), multiply(wetR, wetGain));
+        if (!(mixL <= one)) clipFlag = 1;
+        if (!(mixR <= one)) clipFlag = 1;
+
+        // 8. Delivery, left first.
+        if (accumulate) {
+            outL[k] = add(F(outL[k]), mixL).toFloat();
+            outR[k] = add(F(outR[k]), mixR).toFloat();
+        } else {
+            outL[k] = mixL.toFloat();
+            outR[k] = mixR.toFloat();
+        }
+
+        // 9. The filter, on the inputs as read before the delivery.
+        const Exact x = multiply(add(left, right), F(0.5f));
+        const Exact state1 = F(z1), state2 = F(z2);
+        const Exact w = subtract(subtract(x, multiply(state1, F(b1))), multiply(state2, F(b2)));
+        const Exact y = add(add(multiply(state1, F(a1)), multiply(state2, F(a2))), multiply(w, F(a0)));
+        z2 = z1;
+        z1 = w.toFloat();
+
+        // 10. The ring write, then the Newton step at the wrap.
+        ring[writePos] = y.toFloat();
+        writePos = (writePos + 1) & 0xFFFF;
+        if (writePos == 0) {
+            const Exact s1 = D(oscSin), c1 = D(oscCos);
+            const Exact g = subtract(D(1.5), multiply(D(0.5), add(multiply(s1, s1), multiply(c1, c1))));
+            oscSin = multiply(s1, g).toDouble();
+            oscCos = multiply(c1, g).toDouble();
+        }
+    }
+}
+
+}  // namespace model
