@@ -38,15 +38,6 @@ Pixels EditorTest::repaintAndCapture() {
     return capture(editor);
 }
 
-bool EditorTest::effectStoresParameters() const {
-    const PluginInstance p = plugin();
-    const float before = p.getParameter(4);
-    p.setParameter(4, 0.375f);
-    const bool stores = p.getParameter(4) == 0.375f;
-    p.setParameter(4, before);
-    return stores;
-}
-
 size_t EditorTest::automationCount() const {
     size_t count = 0;
     for (const HostCall& call : RecordingHost::instance().calls)

@@ -31,10 +31,6 @@ protected:
     // Repaints the whole editor now and reads it back.
     Pixels repaintAndCapture();
 
-    // The real effect stores parameter values; until it lands, the tests
-    // that need stored values cannot run.
-    bool effectStoresParameters() const;
-
     size_t automationCount() const;
 
     PluginLoader loader{builtPluginPath()};
@@ -42,11 +38,6 @@ protected:
     ParentWindow parent;
     HWND editor = nullptr;
 };
-
-#define REQUIRE_REAL_EFFECT()                                                                  \
-    do {                                                                                       \
-        if (!effectStoresParameters()) GTEST_SKIP() << "the effect does not store values yet"; \
-    } while (0)
 
 // Pumps messages until the editor shows the clip indicator lit (or dark),
 // at most for the given time; tells whether it did.
