@@ -1,5 +1,5 @@
 // The effect object: construction, programs and their names, the sample
-// rate (Part 2.1), and the factory that "main" calls.
+// rate, and the factory that "main" calls.
 #include "chorus/ChorusEffect.h"
 
 #include <cfloat>
@@ -13,7 +13,7 @@
 
 namespace {
 
-// The values that every program holds after construction (Part 2.1): a
+// The values that every program holds after construction: a
 // high-pass wet filter at 80 Hz, 0.295 Hz modulation, two voices.
 constexpr ChorusProgram kDefaultProgram = {
     "Default ",

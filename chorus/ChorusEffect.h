@@ -41,7 +41,7 @@ public:
     void clearClipFlag() { clipFlag = 0; }
 
 private:
-    // The fields of Part 2.1, in their order.
+    // The processing state and the programs, in their documented order.
     double oscSin;
     double oscCos;
     double rotCos;

@@ -1,4 +1,4 @@
-// The audio processing (Part 2.4): process and processReplacing, with one
+// The audio processing: process and processReplacing, with one
 // frame loop per voice count, side by side below.
 //
 // Arithmetic.  Every operation is written in `long double` (x87) with its
@@ -18,8 +18,8 @@
 // Loop-carried state (oscillator, filter state, write position) and the
 // coefficients live in locals for the block and are written back at its
 // end, so a change of Rate, Filter or Cutoff that another thread makes
-// during a block takes effect from the next block (Part 2.4 reads them per
-// frame).  A program or sample-rate change on another thread during the
+// during a block takes effect from the next block rather than the next
+// frame.  A program or sample-rate change on another thread during the
 // block is seen through resetCount, and the block then leaves the reset
 // oscillator and write position alone.
 //
@@ -62,7 +62,7 @@ inline bool isFinite(double value) {
     return (bits & 0x7FF0000000000000u) != 0x7FF0000000000000u;
 }
 
-// Values fixed for the whole block (Part 2.4, start of a block), and the
+// Values fixed for the whole block, read at its start, and the
 // coefficients, which are therefore also taken once per block.  modDepth
 // and centerDelay come exactly as doubles (SweepValues.h).
 struct BlockValues {
@@ -161,8 +161,8 @@ inline void deliver(float* outL, float* outR, std::int32_t k, float inL, float i
     }
 }
 
-// Step 9: filter the mono mix of the frame's inputs.  The direct form of
-// Part 2.2, in exactly this order:
+// Step 9: filter the mono mix of the frame's inputs.  The direct form with
+// two state values, in exactly this order:
 //   w = (x − z1·b1) − z2·b2;  y = (z1·a1 + z2·a2) + w·a0;  z2 ← z1;  z1 ← w.
 // It needs only the inputs and its own state, so the loops run it first and
 // keep y as the float that step 10 writes into the ring after the frame's

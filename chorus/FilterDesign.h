@@ -1,5 +1,5 @@
-// The quantities that Filter, Cutoff and Rate derive when they are set
-// (Part 2.2): the wet-path filter's five coefficients and the modulation
+// The quantities that Filter, Cutoff and Rate derive when they are set:
+// the wet-path filter's five coefficients and the modulation
 // oscillator's rotation.  Computed in double, transcendental functions
 // included, and never per sample.
 #pragma once

@@ -1,4 +1,4 @@
-// setParameter and getParameter (Part 2.2): values are stored unconverted in
+// setParameter and getParameter: values are stored unconverted in
 // the current program; Filter and Cutoff design the filter, Rate sets the
 // oscillator's rotation.
 #include "chorus/ChorusEditorBase.h"

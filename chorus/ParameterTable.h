@@ -23,7 +23,7 @@ enum ParameterIndex : VstInt32 {
 
 constexpr VstInt32 kParameterCount = 9;
 
-// What setParameter derives at once from a new value (Part 2.2).
+// What setParameter derives at once from a new value.
 enum class Derives {
     nothing,
     filterCoefficients,  // Filter and Cutoff: the five coefficients
@@ -35,7 +35,7 @@ struct ParameterInfo {
     const char* label;
     float ChorusProgram::*field;
     Derives derives;
-    // Writes the value text of a stored value (Part 2.3).
+    // Writes the value text of a stored value.
     void (*formatValue)(float value, char* text);
 };
 

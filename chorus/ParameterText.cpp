@@ -1,4 +1,4 @@
-// Parameter names, labels and value texts (Part 2.3).  Conversions run in
+// Parameter names, labels and value texts.  Conversions run in
 // double, where the products of a float with 100 or 15920 are exact, and
 // the numbers are formatted by DecimalFormat, not by the C runtime.
 #include "chorus/ParameterText.h"
@@ -80,6 +80,10 @@ void ChorusEffect::getParameterLabel(VstInt32 index, char* label) {
     std::strcpy(label, info ? info->label : "");
 }
 
+// Values far outside 0 to 1 would give numbers of up to 44 characters,
+// more than a host's text buffer may hold: a text longer than the longest
+// one that values from 0 to 1 give ("High pass") shows the overflow text
+// of the base class's tools instead, so at most ten bytes are written.
 void ChorusEffect::getParameterDisplay(VstInt32 index, char* text) {
     if (!text) return;
     const chorus::ParameterInfo* info = chorus::parameterInfo(index);
@@ -87,5 +91,7 @@ void ChorusEffect::getParameterDisplay(VstInt32 index, char* text) {
         text[0] = '\0';
         return;
     }
-    info->formatValue(programs[curProgram].*(info->field), text);
+    char formatted[64];
+    info->formatValue(programs[curProgram].*(info->field), formatted);
+    std::strcpy(text, std::strlen(formatted) <= chorus::kMaxValueTextLength ? formatted : " Huge!  ");
 }

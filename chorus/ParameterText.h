@@ -1,12 +1,18 @@
-// The value texts of Part 2.3, one conversion per parameter; the parameter
+// The parameters' value texts, one conversion per parameter; the parameter
 // table (ParameterTable.h) names which one belongs to which index.  Each
 // writes a NUL-terminated text.  For values from 0 to 1 the longest is
 // "High pass" (ten bytes with the terminator); values far outside that
 // range give longer numbers (up to 44 characters for the largest floats),
-// exactly as the printf conversions of Part 2.3 would.
+// exactly as the printf conversions they follow would, so callers format
+// into a buffer of 64 bytes.
 #pragma once
 
+#include <cstddef>
+
 namespace chorus {
+
+// The longest value text handed to a host: "High pass".
+constexpr std::size_t kMaxValueTextLength = 9;
 
 void formatFilterText(float value, char* text);    // "Low pass" / "High pass"
 void formatCutoffText(float value, char* text);    // "%4.0f" of 15920 v + 80

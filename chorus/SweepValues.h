@@ -1,4 +1,4 @@
-// The delay sweep of a block (Part 2.4, values computed once per block):
+// The delay sweep of a block, computed once at its start:
 //   modDepth    = (0.015 / ((3.9 × rate) + 0.1)) × (depth × sampleRate)
 //   centerDelay = (((sampleRate × predelay) × 0.1f) + 10) + modDepth
 // in frames, each operation under the block's arithmetic, so the caller

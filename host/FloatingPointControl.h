@@ -28,7 +28,9 @@ inline std::uint16_t controlWord() {
     return word;
 }
 
-inline void setControlWord(std::uint16_t word) { __asm__ __volatile__("fldcw %0" : : "m"(word)); }
+// The memory clobber keeps loads and stores, and with them the arithmetic
+// between them, on their side of the switch.
+inline void setControlWord(std::uint16_t word) { __asm__ __volatile__("fldcw %0" : : "m"(word) : "memory"); }
 
 // 24-bit precision, rounding toward zero; the exception masks stay as the
 // host left them.

@@ -1,4 +1,4 @@
-// The block arithmetic of the chorus (Part 2.4) emulated without the x87:
+// The block arithmetic of the chorus emulated without the x87:
 // every value is a sign, an integer significand and a power of two; every
 // +, −, ×, ÷ forms its exact result with integer arithmetic and truncates it
 // to a 24-bit significand (rounding toward zero) with an unbounded exponent,

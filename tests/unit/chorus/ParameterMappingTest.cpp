@@ -1,5 +1,5 @@
-// Part 2.2: setParameter and getParameter, the filter design and the
-// oscillator rotation, and the clamp of the cutoff (sound behaviour 3).
+// setParameter and getParameter, the filter design and the oscillator
+// rotation, and the clamp of the cutoff.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -25,7 +25,7 @@ Coefficients coefficients(const ChorusEffect& e) {
 
 bool operator==(const Coefficients& x, const Coefficients& y) { return std::memcmp(&x, &y, sizeof x) == 0; }
 
-// The design of Part 2.2 written out once more, without any clamp.
+// The textbook design written out once more, without any clamp.
 Coefficients textbook(bool lowPass, double fc, double fs) {
     const double theta = kPi * fc / fs;
     const double k = lowPass ? 1.0 / std::tan(theta) : std::tan(theta);
@@ -161,7 +161,7 @@ TEST(ParameterMapping, AChangeOfTypeOrCutoffKeepsTheFilterState) {
     EXPECT_EQ(I::filterZ2(effect), -0.5f);
 }
 
-// Sound behaviour 3: at and above half the sample rate the design has no
+// At and above half the sample rate the design has no
 // finite or no stable answer, and a negative cutoff gives an unstable
 // low-pass.  The cutoff is clamped into [20 Hz, 0.49 × sampleRate].
 TEST(ParameterMapping, CutoffNearOneAtLowSampleRatesGivesAStableFilter) {

@@ -1,6 +1,6 @@
-// Part 2.3: parameter names, labels and value texts, for many values and at
-// every threshold, and the texts of values outside the two-entry tables
-// (sound behaviour 7) and of exact decimal ties (sound behaviour 9).
+// Parameter names, labels and value texts, for many values and at every
+// threshold, and the texts of values outside the two-entry tables and of
+// exact decimal ties.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -9,6 +9,7 @@
 #include <limits>
 #include <string>
 
+#include "chorus/ParameterText.h"
 #include "tests/unit/chorus/TestSeams.h"
 
 namespace {
@@ -55,7 +56,7 @@ TEST(ParameterText, NamesAndLabels) {
     }
 }
 
-// Sound behaviour 7: names, labels and value texts outside 0 to 8 are empty.
+// Names, labels and value texts outside 0 to 8 are empty.
 TEST(ParameterText, IndicesOutsideTheTableGiveEmptyTexts) {
     ChorusEffect effect(nullptr);
     for (int index : {-1, 9, 10, 1000, -2147483647 - 1}) {
@@ -98,8 +99,12 @@ TEST(ParameterText, PredelayIsRoundedHalfUpToWholeMilliseconds) {
     EXPECT_EQ(display(effect, Predelay, 0.006f), "1");
     EXPECT_EQ(display(effect, Predelay, -0.004f), "0");
     EXPECT_EQ(display(effect, Predelay, -0.5f), "-49");
-    // No int conversion of huge values (undefined in C++): the exact digits.
-    EXPECT_EQ(display(effect, Predelay, 1e20f), "10000000200408773427200");
+    // No int conversion of huge values (undefined in C++): the exact digits,
+    // where they fit a host's buffer.
+    char formatted[64];
+    chorus::formatPredelayText(1e20f, formatted);
+    EXPECT_STREQ(formatted, "10000000200408773427200");
+    EXPECT_EQ(display(effect, Predelay, 1e6f), "100000000");
     EXPECT_EQ(display(effect, Predelay, std::numeric_limits<float>::quiet_NaN()), "nan");
     EXPECT_EQ(display(effect, Predelay, -std::numeric_limits<float>::infinity()), "-inf");
 }
@@ -150,7 +155,7 @@ TEST(ParameterText, FilterAndPhaseSwitchAtOneOverOnePointNineNine) {
     EXPECT_EQ(display(effect, Phase, 1.0f), "Reverse");
 }
 
-// Sound behaviour 7: outside the two-entry tables the text names what the
+// Outside the two-entry tables the text names what the
 // processing applies: high-pass for every such Filter value, and the phase
 // that Phase < 0.5 selects.
 TEST(ParameterText, ValuesOutsideTheTypeTablesShowWhatTheProcessingApplies) {
@@ -170,7 +175,7 @@ TEST(ParameterText, ValuesOutsideTheTypeTablesShowWhatTheProcessingApplies) {
     EXPECT_EQ(display(effect, Phase, nan), "Reverse");
 }
 
-// Sound behaviour 9: exact decimal ties round to even, whatever C runtime
+// Exact decimal ties round to even, whatever C runtime
 // the DLL meets (Windows' own rounds them away from zero).
 TEST(ParameterText, ExactTiesRoundToEven) {
     ChorusEffect effect(nullptr);
@@ -192,15 +197,32 @@ TEST(ParameterText, NonFiniteAndHugeValuesFormatWithoutFailing) {
     EXPECT_EQ(display(effect, Rate, -inf), "-inf");
     EXPECT_EQ(display(effect, Depth, nan), "nan");
     EXPECT_EQ(display(effect, Voices, nan), "4");
-    // The largest float: 44 characters at most, as printf would write them.
-    const std::string text = display(effect, Cutoff, 3.4028235e38f);
-    EXPECT_EQ(text.size(), 43u);
-    EXPECT_EQ(text.substr(0, 6), "541729");
+    // The conversion itself writes the largest float as printf would...
+    char formatted[64];
+    chorus::formatCutoffText(3.4028235e38f, formatted);
+    EXPECT_EQ(std::strlen(formatted), 43u);
+    EXPECT_EQ(std::string(formatted, 6), "541729");
+}
+
+// ...but a host's text buffer need not hold that: a text longer than "High
+// pass" shows the overflow text, and no more than ten bytes are written.
+TEST(ParameterText, TextsTooLongForAHostBufferShowTheOverflowText) {
+    ChorusEffect effect(nullptr);
+    EXPECT_EQ(display(effect, Cutoff, 3.4028235e38f), " Huge!  ");
+    EXPECT_EQ(display(effect, Depth, 1e7f), " Huge!  ");        // 1000000000.0
+    EXPECT_EQ(display(effect, Cutoff, 62.0f), "987120");         // fits: unchanged
+    EXPECT_EQ(display(effect, Depth, 99999.0f), "9999900.0");    // nine characters fit
+    effect.setParameter(Cutoff, -3.4028235e38f);
+    char buffer[16];
+    std::memset(buffer, '#', sizeof buffer);
+    effect.getParameterDisplay(Cutoff, buffer);
+    EXPECT_STREQ(buffer, " Huge!  ");
+    for (std::size_t i = 10; i < sizeof buffer; ++i) EXPECT_EQ(buffer[i], '#') << i;
 }
 
 #if !defined(_WIN32)
 // Many values against glibc's printf, which rounds correctly, with the
-// conversions of Part 2.3 written out once more.
+// conversions written out once more.
 TEST(ParameterText, ManyValuesAgreeWithACorrectlyRoundingPrintf) {
     ChorusEffect effect(nullptr);
     std::uint32_t state = 7;

@@ -1,7 +1,6 @@
-// Part 2.4: the audio processing, at the edges that catch real faults, and
-// the sound behaviours of the issue: in-place buffers (1), empty blocks (2),
-// recovery from non-finite values (4) and the oscillator's renormalisation
-// at the ring wrap (8).  Checks against closed forms where one exists; the
+// The audio processing, at the edges that catch real faults: in-place
+// buffers, empty blocks, recovery from non-finite values and the
+// oscillator's renormalisation at the ring wrap.  Checks against closed forms where one exists; the
 // bit-exact comparison with the reference model is GoldenScenarioTest.
 #include <gtest/gtest.h>
 
@@ -297,7 +296,8 @@ TEST(ChorusProcessing, ProcessOnSilentBuffersGivesTheValuesOfProcessReplacing) {
     }
 }
 
-// Sound behaviour 1.
+// Hosts often pass the same buffers as inputs and outputs: the wet path
+// must still hear the input.
 TEST(ChorusProcessing, InPlaceBuffersGiveWhatSeparateBuffersGive) {
     for (bool accumulate : {false, true}) {
         ChorusEffect separate(nullptr), inPlace(nullptr);
@@ -334,7 +334,7 @@ TEST(ChorusProcessing, OneOutputBufferPassedTwiceReceivesLeftThenRight) {
     for (int k = 0; k < 1000; ++k) ASSERT_NEAR(shared[k], separate.outL[k] + separate.outR[k], 1e-6f) << k;
 }
 
-// Sound behaviour 2.
+// A block of no frames must leave buffers and state alone.
 TEST(ChorusProcessing, EmptyBlocksTouchNothingNotEvenTheControlWord) {
     ChorusEffect effect(nullptr);
     Block warmup(777);
@@ -379,7 +379,7 @@ TEST(ChorusProcessing, TheWritePositionWrapsToTheStartOfTheRing) {
     EXPECT_EQ(I::delayLine(effect)[14], 0.0f);
 }
 
-// Sound behaviour 8: without renormalisation the sweep would shrink by about
+// Without renormalisation the sweep would shrink by about
 // 1 % per 100,000 frames.
 TEST(ChorusProcessing, TheOscillatorIsRenormalisedAtEveryWrapAndNeverDriftsFar) {
     ChorusEffect effect(nullptr);
@@ -454,7 +454,8 @@ bool allFinite(const Block& block) {
     return true;
 }
 
-// Sound behaviour 4.
+// NaN or infinite input may spoil its own block's output, but never the
+// effect: the next block recovers.
 TEST(ChorusProcessing, NonFiniteInputSpoilsOnlyItsOwnBlock) {
     for (float bad : {kNan, kInf, -kInf}) {
         ChorusEffect effect(nullptr);
@@ -540,7 +541,7 @@ TEST(ChorusProcessing, HugeAndNonFiniteParametersStayInBoundsAndRecover) {
 // A program change that another thread makes while a long block runs: the
 // block must not write its oscillator and write position back over the
 // reset, and leaves the ring silent for the next block.  (Unprotected
-// concurrent access is what the specification describes.)  The block takes
+// concurrent access is by design: nothing here is locked.)  The block takes
 // far longer than the wait, so the change normally lands inside it; should
 // the audio thread be held up so long that the change comes first, the run
 // proves nothing and is skipped.

@@ -1,4 +1,4 @@
-// Part 2.1: the effect object, its programs, program changes, the sample
+// The effect object, its programs, program changes, the sample
 // rate, program names, the editor coupling and construction failures.
 #include <gtest/gtest.h>
 
@@ -158,7 +158,7 @@ TEST(ChorusPrograms, ASampleRateChangeKeepsTheValuesAndRedesignsForTheNewRate) {
     EXPECT_EQ(I::oscCos(effect), 1.0);
 }
 
-// Sound behaviour 5.
+// A host that sends a broken rate must not break the effect.
 TEST(ChorusPrograms, ASampleRateThatIsNoPositiveFiniteNumberKeepsThePreviousRate) {
     ChorusEffect effect(nullptr);
     effect.setSampleRate(96000.0f);
@@ -191,7 +191,7 @@ TEST(ChorusPrograms, RenamingStoresUpToThirtyOneCharacters) {
     char thirtyOne[] = "0123456789012345678901234567890";
     effect.setProgramName(thirtyOne);
     EXPECT_EQ(programName(effect), thirtyOne);
-    // Sound behaviour 6: a longer name keeps its first 31 characters.
+    // A longer name keeps its first 31 characters.
     char longer[] = "A name of more than thirty-one characters, far more";
     effect.setProgramName(longer);
     EXPECT_EQ(programName(effect), std::string(longer, 31));
@@ -201,7 +201,7 @@ TEST(ChorusPrograms, RenamingStoresUpToThirtyOneCharacters) {
     EXPECT_EQ(programName(effect), std::string(longer, 31));
 }
 
-// Sound behaviour 6: a null text pointer is ignored by every text operation.
+// A null text pointer is ignored by every text operation.
 TEST(ChorusPrograms, NullTextPointersAreIgnored) {
     ChorusEffect effect(nullptr);
     effect.setProgramName(nullptr);

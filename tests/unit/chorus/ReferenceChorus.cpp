@@ -27,7 +27,7 @@ bool lowPass(float value) {
     return std::fabs(t) < 1.0;
 }
 
-// Linear interpolation at a read position (Part 2.4, step 4), with the
+// Linear interpolation at a read position, with the
 // floor as an exact integer.
 Exact readVoice(const std::vector<float>& ring, const Exact& position) {
     const Floor floor = floorOf(position);
@@ -65,7 +65,7 @@ void ReferenceChorus::setProgram(int program) {
 }
 
 void ReferenceChorus::setSampleRate(float rate) {
-    if (!(rate > 0.0f) || !std::isfinite(rate)) return;  // sound behaviour 5
+    if (!(rate > 0.0f) || !std::isfinite(rate)) return;  // a broken rate keeps the previous one
     sampleRate = rate;
     setProgram(currentProgram);
 }
@@ -77,7 +77,7 @@ void ReferenceChorus::resetProcessing() {
     writePos = 0;
 }
 
-// Part 2.2, with fc clamped into [20 Hz, 0.49 fs] first (sound behaviour 3).
+// The Butterworth design, with fc clamped into [20 Hz, 0.49 fs] first.
 void ReferenceChorus::designFilter() {
     const float* p = programs[currentProgram];
     const bool low = lowPass(p[filterIndex]);
@@ -106,9 +106,9 @@ void ReferenceChorus::designRotation() {
 
 void ReferenceChorus::process(const float* inL, const float* inR, float* outL, float* outR, int frames,
                               bool accumulate) {
-    if (frames <= 0) return;  // sound behaviour 2
+    if (frames <= 0) return;  // an empty block touches nothing
 
-    // Sound behaviour 4: recovery from non-finite state of an earlier block.
+    // Recovery from non-finite state of an earlier block.
     if (!finite(z1) || !finite(z2)) {
         z1 = z2 = 0.0f;
         for (float& sample : ring)

@@ -1,6 +1,5 @@
 // An independent, slow model of the chorus effect's parameters and audio
-// processing (Parts 2.1, 2.2, 2.4 and the sound behaviours), written
-// from the specification with the exact arithmetic of ExactArithmetic.h
+// processing, written from the documented behaviour with the exact arithmetic of ExactArithmetic.h
 // instead of the x87.  The tests run it beside ChorusEffect (natively) and
 // beside the DLL (under Wine) and demand the same bits.
 //

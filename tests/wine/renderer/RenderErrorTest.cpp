@@ -32,7 +32,7 @@ protected:
         return lines.empty() ? std::string() : lines[0];
     }
 
-    void writeWav(const std::string& name, const WavSpec& spec) { writeFile(scratch.path(name), wavBytes(spec)); }
+    void writeWav(const std::string& name, const WavSpec& wav) { writeFile(scratch.path(name), wavBytes(wav)); }
 
     ScratchFolder scratch;
 };
@@ -81,13 +81,13 @@ TEST_F(BadInput, FormatsTheRendererDoesNotTake) {
         {"extensible-alaw.wav", kExtensible, 6, 8, 2, "unsupported WAV format"},
     };
     for (const Case& c : cases) {
-        WavSpec spec;
-        spec.tag = c.tag;
-        spec.subFormat = c.subFormat;
-        spec.bits = c.bits;
-        spec.channels = c.channels;
-        spec.data.assign(64, '\0');
-        writeWav(c.name, spec);
+        WavSpec wav;
+        wav.tag = c.tag;
+        wav.subFormat = c.subFormat;
+        wav.bits = c.bits;
+        wav.channels = c.channels;
+        wav.data.assign(64, '\0');
+        writeWav(c.name, wav);
         const std::string message = refused({}, c.name);
         EXPECT_MENTIONS(message, "unsupported WAV format");
         EXPECT_MENTIONS(message, c.words);

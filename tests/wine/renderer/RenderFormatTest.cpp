@@ -40,25 +40,25 @@ struct Signal {
     std::vector<float> right;
 };
 
-Signal makeSignal(WavSpec spec, unsigned frames) {
+Signal makeSignal(WavSpec wav, unsigned frames) {
     Signal signal;
-    const unsigned format = spec.tag == kExtensible ? spec.subFormat : spec.tag;
+    const unsigned format = wav.tag == kExtensible ? wav.subFormat : wav.tag;
     for (unsigned i = 0; i < frames; ++i) {
-        for (unsigned c = 0; c < spec.channels; ++c) {
+        for (unsigned c = 0; c < wav.channels; ++c) {
             float expected;
             if (format == kFloat) {
                 expected = floatSample(i, c);
-                appendFloat(spec.data, expected);
+                appendFloat(wav.data, expected);
             } else {
-                const std::int64_t v = pcmSample(spec.bits, i, c);
-                appendInt(spec.data, v, spec.bits / 8);
-                expected = static_cast<float>(static_cast<double>(v) / std::ldexp(1.0, static_cast<int>(spec.bits) - 1));
+                const std::int64_t v = pcmSample(wav.bits, i, c);
+                appendInt(wav.data, v, wav.bits / 8);
+                expected = static_cast<float>(static_cast<double>(v) / std::ldexp(1.0, static_cast<int>(wav.bits) - 1));
             }
             (c == 0 ? signal.left : signal.right).push_back(expected);
         }
-        if (spec.channels == 1) signal.right.push_back(signal.left.back());  // mono feeds both inputs
+        if (wav.channels == 1) signal.right.push_back(signal.left.back());  // mono feeds both inputs
     }
-    signal.fileBytes = wavBytes(spec);
+    signal.fileBytes = wavBytes(wav);
     return signal;
 }
 
@@ -92,14 +92,14 @@ TEST(RenderFormats, EveryInputFormatReachesTheEffectAsTheFileHoldsIt) {
     for (const Case& c : cases) {
         for (unsigned channels : {1u, 2u}) {
             SCOPED_TRACE(std::string(c.name) + (channels == 1 ? " mono" : " stereo"));
-            WavSpec spec;
-            spec.tag = c.tag;
-            spec.subFormat = c.subFormat;
-            spec.bits = c.bits;
-            spec.sampleRate = c.rate;
-            spec.channels = channels;
-            spec.dataBeforeFormat = channels == 1 && c.bits == 24;  // chunk order is free
-            const Signal signal = makeSignal(spec, 1050);
+            WavSpec wav;
+            wav.tag = c.tag;
+            wav.subFormat = c.subFormat;
+            wav.bits = c.bits;
+            wav.sampleRate = c.rate;
+            wav.channels = channels;
+            wav.dataBeforeFormat = channels == 1 && c.bits == 24;  // chunk order is free
+            const Signal signal = makeSignal(wav, 1050);
             writeFile(scratch.path("in.wav"), signal.fileBytes);
 
             RunResult run = runRenderer({"--plugin", probeDll(), "--block", "100", scratch.path("in.wav"),
@@ -121,8 +121,8 @@ TEST(RenderFormats, EveryInputFormatReachesTheEffectAsTheFileHoldsIt) {
 
 TEST(RenderFormats, SixteenBitOutputGivesBackSixteenBitInputUnchanged) {
     ScratchFolder scratch;
-    WavSpec spec;
-    const Signal signal = makeSignal(spec, 3000);
+    WavSpec wav;
+    const Signal signal = makeSignal(wav, 3000);
     writeFile(scratch.path("in.wav"), signal.fileBytes);
     RunResult run = runRenderer({"--plugin", probeDll(), "--pcm16", scratch.path("in.wav"), scratch.path("out.wav")});
     ASSERT_EQ(run.exitCode, 0u) << run.err;
@@ -154,12 +154,12 @@ TEST(RenderFormats, SixteenBitOutputRoundsToNearestEvenAndClips) {
         {std::nanf(""), 0},  {inf, 32767},          {-inf, -32768},
     };
     ScratchFolder scratch;
-    WavSpec spec;
-    spec.tag = kFloat;
-    spec.bits = 32;
-    spec.channels = 1;
-    for (const Case& c : cases) appendFloat(spec.data, c.in);
-    writeFile(scratch.path("in.wav"), wavBytes(spec));
+    WavSpec wav;
+    wav.tag = kFloat;
+    wav.bits = 32;
+    wav.channels = 1;
+    for (const Case& c : cases) appendFloat(wav.data, c.in);
+    writeFile(scratch.path("in.wav"), wavBytes(wav));
     RunResult run = runRenderer({"--plugin", probeDll(), "--pcm16", scratch.path("in.wav"), scratch.path("out.wav")});
     ASSERT_EQ(run.exitCode, 0u) << run.err;
     const std::vector<std::int16_t> out = int16sOf(parseWav(readFile(scratch.path("out.wav"))).data);
@@ -208,7 +208,7 @@ TEST(RenderThroughThePlugin, EqualsProcessingTheSameSamplesDirectly) {
     ScratchFolder scratch;
     struct Case {
         const char* name;
-        WavSpec spec;
+        WavSpec wav;
         std::vector<std::string> options;
         VstInt32 block, program;
         std::vector<std::pair<VstInt32, float>> settings;
@@ -230,7 +230,7 @@ TEST(RenderThroughThePlugin, EqualsProcessingTheSameSamplesDirectly) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        const Signal signal = makeSignal(c.spec, 6000);
+        const Signal signal = makeSignal(c.wav, 6000);
         writeFile(scratch.path("in.wav"), signal.fileBytes);
         std::vector<std::string> args = c.options;
         args.push_back(scratch.path("in.wav"));
@@ -240,7 +240,7 @@ TEST(RenderThroughThePlugin, EqualsProcessingTheSameSamplesDirectly) {
         const ParsedWav out = parseWav(readFile(scratch.path("out.wav")));
         ASSERT_TRUE(out.valid);
         const std::vector<float> expected =
-            processDirectly(signal, static_cast<float>(c.spec.sampleRate), c.block, c.program, c.settings, c.replacing);
+            processDirectly(signal, static_cast<float>(c.wav.sampleRate), c.block, c.program, c.settings, c.replacing);
         EXPECT_TRUE(sameBits(floatsOf(out.data), expected));
     }
 }

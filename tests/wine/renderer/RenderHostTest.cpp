@@ -15,10 +15,10 @@ class ProbeHost : public ::testing::Test {
 protected:
     void SetUp() override {
         SetEnvironmentVariableA("VELORIN_PROBE_LOG", scratch.path("probe.log").c_str());
-        WavSpec spec;
-        spec.sampleRate = 48000;
-        spec.data.assign(1050 * 4, '\0');
-        writeFile(scratch.path("in.wav"), wavBytes(spec));
+        WavSpec wav;
+        wav.sampleRate = 48000;
+        wav.data.assign(1050 * 4, '\0');
+        writeFile(scratch.path("in.wav"), wavBytes(wav));
     }
     void TearDown() override {
         SetEnvironmentVariableA("VELORIN_PROBE_LOG", nullptr);
@@ -111,11 +111,11 @@ TEST_F(ProbeHost, AnOutputMayReplaceItsInput) {
 }
 
 TEST_F(ProbeHost, RendersTheFramesThatAreThereWhenTheDataChunkClaimsMore) {
-    WavSpec spec;
-    spec.channels = 1;
-    for (int i = 0; i < 101; ++i) appendInt(spec.data, i * 100, 2);
-    spec.claimedDataSize = 1000000;  // as a recorder that stopped early leaves it
-    std::string bytes = wavBytes(spec);
+    WavSpec wav;
+    wav.channels = 1;
+    for (int i = 0; i < 101; ++i) appendInt(wav.data, i * 100, 2);
+    wav.claimedDataSize = 1000000;  // as a recorder that stopped early leaves it
+    std::string bytes = wavBytes(wav);
     writeFile(scratch.path("in.wav"), bytes.substr(0, bytes.size() - 1));  // and half a sample short
     RunResult run = render({"--pcm16"});
     ASSERT_EQ(run.exitCode, 0u) << run.err;

@@ -118,20 +118,20 @@ void appendFloat(std::string& bytes, float value) {
     bytes.append(raw, 4);
 }
 
-std::string wavBytes(const WavSpec& spec) {
-    const bool extensible = spec.tag == kExtensible;
+std::string wavBytes(const WavSpec& wav) {
+    const bool extensible = wav.tag == kExtensible;
     std::string fmt;
-    appendInt(fmt, spec.tag, 2);
-    appendInt(fmt, spec.channels, 2);
-    appendInt(fmt, spec.sampleRate, 4);
-    appendInt(fmt, spec.sampleRate * spec.channels * spec.bits / 8, 4);
-    appendInt(fmt, spec.channels * spec.bits / 8, 2);
-    appendInt(fmt, spec.bits, 2);
+    appendInt(fmt, wav.tag, 2);
+    appendInt(fmt, wav.channels, 2);
+    appendInt(fmt, wav.sampleRate, 4);
+    appendInt(fmt, wav.sampleRate * wav.channels * wav.bits / 8, 4);
+    appendInt(fmt, wav.channels * wav.bits / 8, 2);
+    appendInt(fmt, wav.bits, 2);
     if (extensible) {
         appendInt(fmt, 22, 2);
-        appendInt(fmt, spec.bits, 2);                        // valid bits
-        appendInt(fmt, spec.channels == 1 ? 0x4 : 0x3, 4);   // speaker positions
-        appendInt(fmt, spec.subFormat, 2);
+        appendInt(fmt, wav.bits, 2);                        // valid bits
+        appendInt(fmt, wav.channels == 1 ? 0x4 : 0x3, 4);   // speaker positions
+        appendInt(fmt, wav.subFormat, 2);
         fmt += std::string("\x00\x00\x00\x00\x10\x00\x80\x00\x00\xAA\x00\x38\x9B\x71", 14);
     }
     auto chunk = [](const char* id, const std::string& body, long long claimed = -1) {
@@ -141,11 +141,11 @@ std::string wavBytes(const WavSpec& spec) {
         if (body.size() % 2) bytes += '\0';
         return bytes;
     };
-    std::string formatChunk = spec.withFormat ? chunk("fmt ", fmt) : std::string();
-    std::string dataChunk = spec.withData ? chunk("data", spec.data, spec.claimedDataSize) : std::string();
+    std::string formatChunk = wav.withFormat ? chunk("fmt ", fmt) : std::string();
+    std::string dataChunk = wav.withData ? chunk("data", wav.data, wav.claimedDataSize) : std::string();
     // Some writers put other chunks first; the reader must skip them.
     std::string body = "WAVE" + chunk("LIST", std::string("INFOISFT\x06\x00\x00\x00tests\0", 18));
-    body += spec.dataBeforeFormat ? dataChunk + formatChunk : formatChunk + dataChunk;
+    body += wav.dataBeforeFormat ? dataChunk + formatChunk : formatChunk + dataChunk;
     return chunk("RIFF", body);
 }
 

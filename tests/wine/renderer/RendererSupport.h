@@ -50,7 +50,7 @@ struct WavSpec {
     bool withData = true;
     long long claimedDataSize = -1;  // a data size other than the real one
 };
-std::string wavBytes(const WavSpec& spec);
+std::string wavBytes(const WavSpec& wav);
 
 // A WAV file as the renderer wrote it.
 struct ParsedWav {
