@@ -135,25 +135,17 @@ BurstResult measureBurst(const std::string& name, BlockProcessor& processor, con
             processor.process(inputs, output.channels, block);
             const double elapsed = nowNs() - start;
             cheapest[b] = std::min(cheapest[b], elapsed);
-            if (repetition == 0) {
-                for (float* channel : output.channels) {
-                    for (int i = 0; i < block; ++i) {
-                        std::uint32_t bits;
-                        std::memcpy(&bits, &channel[i], sizeof bits);
-                        hash = (hash ^ bits) * 16777619u;
-                    }
-                }
-            }
-            if (b < noiseBlocks + burstBlocks) continue;
-            if (repetition > 0) worstRaw = std::max(worstRaw, elapsed);
-            if (repetition == 0) {
-                // By the bits: a comparison would see zero under denormals-are-zero.
-                for (float* channel : output.channels) {
-                    for (int i = 0; i < block; ++i) {
-                        std::uint32_t bits;
-                        std::memcpy(&bits, &channel[i], sizeof bits);
-                        denormals += (bits & 0x7F800000u) == 0 && (bits & 0x007FFFFFu) != 0;
-                    }
+            const bool silent = b >= noiseBlocks + burstBlocks;
+            if (silent && repetition > 0) worstRaw = std::max(worstRaw, elapsed);
+            if (repetition > 0) continue;
+            // The first run's output, by the bits (a comparison would see
+            // denormals as zero under denormals-are-zero).
+            for (float* channel : output.channels) {
+                for (int i = 0; i < block; ++i) {
+                    std::uint32_t bits;
+                    std::memcpy(&bits, &channel[i], sizeof bits);
+                    hash = (hash ^ bits) * 16777619u;
+                    if (silent) denormals += (bits & 0x7F800000u) == 0 && (bits & 0x007FFFFFu) != 0;
                 }
             }
         }
