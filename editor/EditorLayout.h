@@ -4,6 +4,7 @@
 // Window pixels, origin top left, y downwards.
 #pragma once
 
+#include "chorus/ParameterTable.h"
 #include "editor/AEffEditor.h"
 
 namespace layout {
@@ -37,19 +38,17 @@ constexpr bool operator==(const Area& a, const Area& b) {
     return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
 }
 
-// Parameter indices as the effect numbers them.
-enum Parameter : int {
-    kFilter = 0,
-    kCutoff = 1,
-    kRate = 2,
-    kDepth = 3,
-    kPredelay = 4,
-    kPhase = 5,
-    kDry = 6,
-    kWet = 7,
-    kVoices = 8,
-    kParameterCount = 9
-};
+// Parameter indices, as the effect's parameter table numbers them.
+using chorus::kCutoff;
+using chorus::kDepth;
+using chorus::kDry;
+using chorus::kFilter;
+using chorus::kParameterCount;
+using chorus::kPhase;
+using chorus::kPredelay;
+using chorus::kRate;
+using chorus::kVoices;
+using chorus::kWet;
 
 constexpr int kKnobCount = 6;
 
