@@ -1,19 +1,21 @@
 // The audio processing: process and processReplacing, with one
 // frame loop per voice count, side by side below.
 //
-// Arithmetic.  Every operation is written in `long double` (x87) with its
-// operands widened exactly from their float or double storage.  Under the
-// control word of fpu::enterBlockArithmetic (24-bit precision, rounding
-// toward zero) each +, −, ×, ÷ then rounds its exact result to a 24-bit
-// significand toward zero, in the 64-bit native build and in the 32-bit
-// DLL alike.  Intermediates keep the x87's wide exponent, so they never
-// become denormal or overflow; only the stores (oscillator to double, filter
-// state, ring and outputs to float) narrow the range.  Double constants are
-// the double values (static_cast<x87>(0.015), never 0.015L).
-//
-// The float stores are written in assembly (storeFloat): GCC folds
-// (float)((long double)a op (long double)b) into one SSE operation that
-// rounds to nearest, which would silently break the arithmetic.
+// Arithmetic.  Every +, −, ×, ÷ of a block rounds its exact result to a
+// 24-bit significand toward zero; double constants and fields take part
+// unshortened.  The frame loops compute in SSE2 double registers with the
+// building blocks of BlockArithmetic.h: for the block the MXCSR rounds
+// toward zero, with flush-to-zero and denormals-are-zero off whatever the
+// host left there (fpu::enterBlockMxcsr; the host's MXCSR comes back at the
+// end of the block), so each double operation gives its exact result cut to
+// 53 bits, and a mask then cuts it to 24.  Truncations compose, so that is
+// the exact result rounded to 24 bits toward zero, as long as it is a normal
+// double, which every value of a block is (BlockArithmetic.h gives the
+// bounds).  Stores to float are cvtsd2ss / cvtpd2ps under the same rounding.
+// Only the per-block sweep values (SweepValues.h) are computed on the
+// x87 under its own control word (24-bit precision, rounding toward zero),
+// which gives the same bits; the block leaves that control word at the
+// platform default.
 //
 // Loop-carried state (oscillator, filter state, write position) and the
 // coefficients live in locals for the block and are written back at its
@@ -24,30 +26,41 @@
 // oscillator and write position alone.
 //
 // tests/unit/chorus/check-frame-loops.sh inspects the compiled loops: no
-// function call (floor, lrint, ...), no control-word switch.
+// function call (floor, lrint, ...), no control-word or MXCSR switch, no x87
+// instruction.
+#include <emmintrin.h>
+
 #include <cstdint>
 #include <cstring>
 
+#include "chorus/BlockArithmetic.h"
 #include "chorus/ChorusEffect.h"
 #include "chorus/ParameterTable.h"
 #include "chorus/SweepValues.h"
 #include "host/FloatingPointControl.h"
 
+// A 32-bit Windows host may call with a stack aligned to only 4 bytes,
+// while SSE spills to the stack use aligned moves and operands.  GCC for
+// that target realigns every function that needs it (the frame loops do so
+// themselves); the entry points realign as well, so that nothing below them
+// depends on the host's alignment.
+#if defined(__i386__)
+#define VELORIN_REALIGN_STACK __attribute__((force_align_arg_pointer))
+#else
+#define VELORIN_REALIGN_STACK
+#endif
+
 namespace {
 
-using x87 = long double;
+using namespace blockmath;
 
 constexpr std::uint32_t kRingMask = ChorusEffect::kDelayLineLength - 1;
 
-// A real float store under the block's rounding: toward zero, denormal
-// below FLT_MIN, saturating at FLT_MAX.
-inline void storeFloat(float& slot, x87 value) { __asm__("fstps %0" : "=m"(slot) : "t"(value) : "st"); }
-
 // Nothing crosses this point in either direction: memory accesses stay on
 // their side, and with them every computation that starts from memory and
-// ends in it.  Without it the compiler may move register arithmetic across
-// the control-word switches of fpu::enterBlockArithmetic and
-// leaveBlockArithmetic, which it does not see as related to floating point.
+// ends in it.  Without it the compiler may move arithmetic across the
+// switches of the x87 control word and the MXCSR, which it does not see as
+// related to floating point.
 inline void controlWordFence() { __asm__ __volatile__("" ::: "memory"); }
 
 inline bool isFinite(float value) {
@@ -75,89 +88,92 @@ struct BlockValues {
     float a0, a1, a2, b1, b2;
 };
 
-// The state that runs from frame to frame.
+// The state that runs from frame to frame.  The oscillator's values are
+// block results (24-bit significands, magnitudes near 1): as doubles they
+// are exactly what the effect's double fields hold after every frame.
 struct CarriedState {
-    // The oscillator's values are x87 results with 24-bit significands and
-    // magnitudes far inside double's range: holding them in x87 registers
-    // is exactly the specified store to double after every frame.
-    x87 oscSin;
-    x87 oscCos;
+    double oscSin;
+    double oscCos;
     float z1;
     float z2;
     std::uint32_t writePos;
     bool clipped;
 };
 
-// The x87 has eight registers.  The oscillator stays in two of them for the
-// whole segment; every per-block value is read from memory by the
-// instruction that uses it (fmuls/fmull), which costs nothing extra, rather
-// than being hoisted as an 80-bit copy that the compiler must spill and
-// reload.  This empty statement, at the top of each frame, tells the
-// compiler that the values may have changed, so it keeps them in memory.
-template <typename T>
-inline void readFromMemoryEachFrame(T& values) {
-    __asm__ __volatile__("" : "+m"(values));
-}
+// The oscillator as the pair {sin, cos}, with its rotation.  Step 1: both
+// products use the values before the step:
+//   sin ← (rotCos·sin) − (rotSin·cos),  cos ← (rotSin·sin) + (cos·rotCos).
+// The pair computes {rotCos·sin, rotSin·sin} and {rotSin·cos, rotCos·cos}
+// and adds the second with its low lane negated: a − b is a + (−b) to the
+// bit, and a product's operands commute exactly.
+struct Oscillator {
+    Oscillator(const CarriedState& st, const BlockValues& v)
+        : value(_mm_set_pd(st.oscCos, st.oscSin)),
+          bySin(_mm_set_pd(v.rotSin, v.rotCos)),
+          byCos(_mm_set_pd(v.rotCos, v.rotSin)),
+          negateLow(_mm_castsi128_pd(_mm_set_epi64x(0, static_cast<long long>(0x8000000000000000ull)))) {}
 
-// Step 1: rotate the oscillator; both products use the values before the
-// step.
-inline void advanceOscillator(x87& oscSin, x87& oscCos, const BlockValues& v) {
-    const x87 s = (v.rotCos * oscSin) - (v.rotSin * oscCos);
-    const x87 c = (v.rotSin * oscSin) + (oscCos * v.rotCos);
-    oscSin = s;
-    oscCos = c;
-}
+    void advance() {
+        const __m128d a = mul(bySin, _mm_unpacklo_pd(value, value));
+        const __m128d b = mul(byCos, _mm_unpackhi_pd(value, value));
+        value = add(a, _mm_xor_pd(b, negateLow));
+    }
+    double sin() const { return _mm_cvtsd_f64(value); }
+    double cos() const { return _mm_cvtsd_f64(_mm_unpackhi_pd(value, value)); }
+
+    __m128d value;  // {sin, cos}
+    __m128d bySin, byCos, negateLow;
+};
 
 // Step 2: base = writePos − centerDelay.
-inline x87 basePosition(std::uint32_t writePos, const BlockValues& v) {
-    return static_cast<x87>(static_cast<std::int32_t>(writePos)) - v.centerDelay;
+inline double basePosition(std::uint32_t writePos, const BlockValues& v) {
+    return sub(static_cast<double>(static_cast<std::int32_t>(writePos)), v.centerDelay);
 }
 
-// Step 4: linear interpolation at a read position.  The floor is a
-// truncation under the block's rounding toward zero (no library call, no
-// control-word switch; out-of-range positions and NaN give INT32_MIN and
-// stay in the ring), moved down by one for negative non-integers.  A
-// position below its truncation is no integer, so |whole| < 2^23 and
-// whole − 1 is exact; pos − whole is then the exact fraction f.  Positions
+// Step 4: linear interpolation at a read position: ((d1 − d0)·f) + d0 with
+// f = pos − floor(pos), which is exact (BlockArithmetic.h's floorOf).  The
+// index arithmetic is unsigned 32-bit, masked to the ring.  Positions
 // beyond ±2^31 come only from huge parameter values: the fraction is then
 // not that of an exact floor and the block's output is spoiled, but the
 // read stays in the ring.
-inline x87 readVoice(const float* ring, x87 pos) {
-    // The fistp of fpu::truncateInBlock, followed by a fild from the same
-    // slot: the truncation as an integer (for the index) and as a floating
-    // value (for the fraction) without moving it through another register.
-    std::int32_t truncated;
-    x87 whole;
-    __asm__("fistpl %0" : "=m"(truncated) : "t"(pos) : "st");
-    __asm__("fildl %1" : "=t"(whole) : "m"(truncated));
-    std::uint32_t i = static_cast<std::uint32_t>(truncated);
-    if (pos < whole) {
-        whole -= 1;
-        i -= 1;
-    }
-    const x87 f = pos - whole;
-    const x87 d0 = ring[i & kRingMask];
-    const x87 d1 = ring[(i + 1) & kRingMask];
-    return ((d1 - d0) * f) + d0;
+inline double readVoice(const float* ring, double pos) {
+    std::uint32_t i;
+    const double f = sub(pos, floorOf(pos, i));
+    const double d0 = ring[i & kRingMask];
+    const double d1 = ring[(i + 1) & kRingMask];
+    return add(mul(sub(d1, d0), f), d0);
 }
 
-// Steps 6 to 8: mix, detect clipping, deliver.  The test is on the mixed
-// values before any store; process adds them to the buffers' earlier
-// content, the right buffer read after the left store (a host may pass one
-// buffer twice).
+// Two voices at once, at the positions {p0, p1}.
+inline __m128d readVoices(const float* ring, __m128d pos) {
+    __m128i index;
+    const __m128d f = sub(pos, floorOf(pos, index));
+    const std::uint32_t i0 = static_cast<std::uint32_t>(_mm_cvtsi128_si32(index));
+    const std::uint32_t i1 = static_cast<std::uint32_t>(_mm_cvtsi128_si32(_mm_shuffle_epi32(index, 1)));
+    const __m128d d0 =
+        _mm_cvtps_pd(_mm_unpacklo_ps(_mm_load_ss(ring + (i0 & kRingMask)), _mm_load_ss(ring + (i1 & kRingMask))));
+    const __m128d d1 = _mm_cvtps_pd(
+        _mm_unpacklo_ps(_mm_load_ss(ring + ((i0 + 1) & kRingMask)), _mm_load_ss(ring + ((i1 + 1) & kRingMask))));
+    return add(mul(sub(d1, d0), f), d0);
+}
+
+// Steps 6 to 8: mix, detect clipping, deliver.  in and wet are the pairs
+// {left, right}.  The test is on the mixed values before any store: !(x <=
+// 1), so NaN counts.  process adds them to the buffers' earlier content,
+// the right buffer read after the left store (a host may pass one buffer
+// twice).
 template <bool Accumulate>
-inline void deliver(float* outL, float* outR, std::int32_t k, float inL, float inR, x87 wetL, x87 wetR,
-                    const BlockValues& v, bool& clipped) {
-    const x87 left = (static_cast<x87>(inL) * v.dryGain) + (wetL * v.wetGain);
-    const x87 right = (static_cast<x87>(inR) * v.dryGain) + (wetR * v.wetGain);
-    clipped |= !(left <= 1.0L);
-    clipped |= !(right <= 1.0L);
+inline void deliver(float* outL, float* outR, std::int32_t k, __m128d in, __m128d wet, const BlockValues& v,
+                    int& clipMask) {
+    const __m128d mixed = add(mul(in, _mm_set1_pd(v.dryGain)), mul(wet, _mm_set1_pd(v.wetGain)));
+    clipMask |= _mm_movemask_pd(_mm_cmpnle_pd(mixed, _mm_set1_pd(1.0)));
     if (Accumulate) {
-        storeFloat(outL[k], static_cast<x87>(outL[k]) + left);
-        storeFloat(outR[k], static_cast<x87>(outR[k]) + right);
+        outL[k] = toFloat(add(static_cast<double>(outL[k]), _mm_cvtsd_f64(mixed)));
+        outR[k] = toFloat(add(static_cast<double>(outR[k]), _mm_cvtsd_f64(_mm_unpackhi_pd(mixed, mixed))));
     } else {
-        storeFloat(outL[k], left);
-        storeFloat(outR[k], right);
+        const __m128 stored = toFloats(mixed);
+        _mm_store_ss(outL + k, stored);
+        _mm_store_ss(outR + k, _mm_shuffle_ps(stored, stored, 1));
     }
 }
 
@@ -166,89 +182,85 @@ inline void deliver(float* outL, float* outR, std::int32_t k, float inL, float i
 //   w = (x − z1·b1) − z2·b2;  y = (z1·a1 + z2·a2) + w·a0;  z2 ← z1;  z1 ← w.
 // It needs only the inputs and its own state, so the loops run it first and
 // keep y as the float that step 10 writes into the ring after the frame's
-// reads: the x87's eight registers are then free for the voices.
-inline void filterMono(float inL, float inR, const BlockValues& v, float& z1, float& z2, float& y) {
-    const x87 state1 = z1, state2 = z2;  // widened: a float × float would be a float operation
-    const x87 x = (static_cast<x87>(inL) + inR) * static_cast<x87>(0.5f);
-    const x87 w = (x - (state1 * v.b1)) - (state2 * v.b2);
-    storeFloat(y, ((state1 * v.a1) + (state2 * v.a2)) + (w * v.a0));
+// reads.  The state is held as doubles with float values.
+inline void filterMono(double inL, double inR, const BlockValues& v, double& z1, double& z2, float& y) {
+    const double x = mul(add(inL, inR), 0.5);
+    const double w = sub(sub(x, mul(z1, v.b1)), mul(z2, v.b2));
+    y = toFloat(add(add(mul(z1, v.a1), mul(z2, v.a2)), mul(w, v.a0)));
     z2 = z1;
-    storeFloat(z1, w);
+    z1 = storedAsFloat(w);
 }
 
 // The frame loops, one per voice count, with one skeleton: per frame the
 // filter, the oscillator, the read positions, the voices, mix and delivery,
 // and the ring write.  Each runs `count` frames from frame `first` without
 // passing the end of the ring (the caller splits the block there), so the
-// write position needs no wrap test inside the loop.
+// write position needs no wrap test inside the loop.  They run inside the
+// block's MXCSR (processBlock).
 
 // One voice, m = oscSin, in both channels.
 template <bool Accumulate>
 void framesOneVoice(const BlockValues& values, CarriedState& state, float* ring, float** inputs, float** outputs,
                     std::int32_t first, std::int32_t count) {
-    BlockValues v = values;
-    x87 oscSin = state.oscSin, oscCos = state.oscCos;
-    float z1 = state.z1, z2 = state.z2;
+    const BlockValues v = values;
+    Oscillator osc(state, v);
+    double z1 = state.z1, z2 = state.z2;
     std::uint32_t writePos = state.writePos;
-    bool clipped = state.clipped;
+    int clipMask = 0;
     const float* const inLeft = inputs[0];
     const float* const inRight = inputs[1];
     float* const outLeft = outputs[0];
     float* const outRight = outputs[1];
     for (std::int32_t k = first; k < first + count; ++k) {
-        readFromMemoryEachFrame(v);
         // Both inputs are read before anything is stored: with in-place
         // buffers the filter and the dry path still hear the input.
-        float inL = inLeft[k];
-        float inR = inRight[k];
+        const double inL = inLeft[k];
+        const double inR = inRight[k];
         float y;
         filterMono(inL, inR, v, z1, z2, y);
-        readFromMemoryEachFrame(inL);
-        readFromMemoryEachFrame(inR);
-        advanceOscillator(oscSin, oscCos, v);
-        const x87 base = basePosition(writePos, v);
-        const x87 r1 = readVoice(ring, (v.modDepth * oscSin) + base);
-        deliver<Accumulate>(outLeft, outRight, k, inL, inR, r1, r1, v, clipped);
+        osc.advance();
+        const double base = basePosition(writePos, v);
+        const double r1 = readVoice(ring, add(mul(v.modDepth, osc.sin()), base));
+        deliver<Accumulate>(outLeft, outRight, k, _mm_set_pd(inR, inL), _mm_set1_pd(r1), v, clipMask);
         // Step 10, after the frame's reads.
         ring[writePos] = y;
         ++writePos;
     }
-    state = {oscSin, oscCos, z1, z2, writePos, clipped};
+    state = {osc.sin(), osc.cos(), static_cast<float>(z1), static_cast<float>(z2), writePos,
+             state.clipped || clipMask != 0};
 }
 
 // Two voices: m = oscSin to the left, m = oscCos to the right.
 template <bool Accumulate>
 void framesTwoVoices(const BlockValues& values, CarriedState& state, float* ring, float** inputs, float** outputs,
                      std::int32_t first, std::int32_t count) {
-    BlockValues v = values;
-    x87 oscSin = state.oscSin, oscCos = state.oscCos;
-    float z1 = state.z1, z2 = state.z2;
+    const BlockValues v = values;
+    Oscillator osc(state, v);
+    double z1 = state.z1, z2 = state.z2;
     std::uint32_t writePos = state.writePos;
-    bool clipped = state.clipped;
+    int clipMask = 0;
     const float* const inLeft = inputs[0];
     const float* const inRight = inputs[1];
     float* const outLeft = outputs[0];
     float* const outRight = outputs[1];
     for (std::int32_t k = first; k < first + count; ++k) {
-        readFromMemoryEachFrame(v);
         // Both inputs are read before anything is stored: with in-place
         // buffers the filter and the dry path still hear the input.
-        float inL = inLeft[k];
-        float inR = inRight[k];
+        const double inL = inLeft[k];
+        const double inR = inRight[k];
         float y;
         filterMono(inL, inR, v, z1, z2, y);
-        readFromMemoryEachFrame(inL);
-        readFromMemoryEachFrame(inR);
-        advanceOscillator(oscSin, oscCos, v);
-        const x87 base = basePosition(writePos, v);
-        const x87 r1 = readVoice(ring, (v.modDepth * oscSin) + base);
-        const x87 r2 = readVoice(ring, (v.modDepth * oscCos) + base);
-        deliver<Accumulate>(outLeft, outRight, k, inL, inR, r1, r2, v, clipped);
+        osc.advance();
+        const __m128d base = _mm_set1_pd(basePosition(writePos, v));
+        const __m128d sweep = mul(_mm_set1_pd(v.modDepth), osc.value);  // {modDepth·sin, modDepth·cos}
+        const __m128d r12 = readVoices(ring, add(sweep, base));
+        deliver<Accumulate>(outLeft, outRight, k, _mm_set_pd(inR, inL), r12, v, clipMask);
         // Step 10, after the frame's reads.
         ring[writePos] = y;
         ++writePos;
     }
-    state = {oscSin, oscCos, z1, z2, writePos, clipped};
+    state = {osc.sin(), osc.cos(), static_cast<float>(z1), static_cast<float>(z2), writePos,
+             state.clipped || clipMask != 0};
 }
 
 // Four voices: m = oscSin, oscCos, −oscSin, −oscCos, spread left to right.
@@ -258,42 +270,42 @@ void framesTwoVoices(const BlockValues& values, CarriedState& state, float* ring
 template <bool Accumulate>
 void framesFourVoices(const BlockValues& values, CarriedState& state, float* ring, float** inputs, float** outputs,
                       std::int32_t first, std::int32_t count) {
-    BlockValues v = values;
-    x87 oscSin = state.oscSin, oscCos = state.oscCos;
-    float z1 = state.z1, z2 = state.z2;
+    const BlockValues v = values;
+    Oscillator osc(state, v);
+    double z1 = state.z1, z2 = state.z2;
     std::uint32_t writePos = state.writePos;
-    bool clipped = state.clipped;
+    int clipMask = 0;
     const float* const inLeft = inputs[0];
     const float* const inRight = inputs[1];
     float* const outLeft = outputs[0];
     float* const outRight = outputs[1];
     for (std::int32_t k = first; k < first + count; ++k) {
-        readFromMemoryEachFrame(v);
         // Both inputs are read before anything is stored: with in-place
         // buffers the filter and the dry path still hear the input.
-        float inL = inLeft[k];
-        float inR = inRight[k];
+        const double inL = inLeft[k];
+        const double inR = inRight[k];
         float y;
         filterMono(inL, inR, v, z1, z2, y);
-        readFromMemoryEachFrame(inL);
-        readFromMemoryEachFrame(inR);
-        advanceOscillator(oscSin, oscCos, v);
-        const x87 base = basePosition(writePos, v);
-        const x87 sweepSin = v.modDepth * oscSin;
-        const x87 sweepCos = v.modDepth * oscCos;
-        const x87 r1 = readVoice(ring, sweepSin + base);
-        const x87 r2 = readVoice(ring, sweepCos + base);
-        const x87 r3 = readVoice(ring, base - sweepSin);
-        const x87 r4 = readVoice(ring, base - sweepCos);
-        // Step 5, in exactly this grouping (0.25 and 0.75 are exact).
-        const x87 wetL = r1 + ((0.25f * r3) + (0.75f * r2));
-        const x87 wetR = ((0.75f * r3) + (0.25f * r2)) + r4;
-        deliver<Accumulate>(outLeft, outRight, k, inL, inR, wetL, wetR, v, clipped);
+        osc.advance();
+        const __m128d base = _mm_set1_pd(basePosition(writePos, v));
+        const __m128d sweep = mul(_mm_set1_pd(v.modDepth), osc.value);  // {modDepth·sin, modDepth·cos}
+        const __m128d r12 = readVoices(ring, add(sweep, base));
+        const __m128d r34 = readVoices(ring, sub(base, sweep));
+        // Step 5, in exactly this grouping (0.25 and 0.75 are exact):
+        //   wetL = r1 + ((0.25·r3) + (0.75·r2));  wetR = ((0.75·r3) + (0.25·r2)) + r4.
+        // The inner sums as the pair {q, p}, then {r1 + q, r4 + p}; the
+        // outer additions commute exactly.
+        const __m128d r3 = _mm_unpacklo_pd(r34, r34);
+        const __m128d r2 = _mm_unpackhi_pd(r12, r12);
+        const __m128d inner = add(mul(_mm_set_pd(0.75, 0.25), r3), mul(_mm_set_pd(0.25, 0.75), r2));
+        const __m128d wet = add(_mm_move_sd(r34, r12), inner);  // {r1, r4} + {q, p}
+        deliver<Accumulate>(outLeft, outRight, k, _mm_set_pd(inR, inL), wet, v, clipMask);
         // Step 10, after the frame's reads.
         ring[writePos] = y;
         ++writePos;
     }
-    state = {oscSin, oscCos, z1, z2, writePos, clipped};
+    state = {osc.sin(), osc.cos(), static_cast<float>(z1), static_cast<float>(z2), writePos,
+             state.clipped || clipMask != 0};
 }
 
 using FrameLoop = void (*)(const BlockValues&, CarriedState&, float*, float**, float**, std::int32_t, std::int32_t);
@@ -310,9 +322,9 @@ FrameLoop frameLoopFor(int voiceCount) {
 // write position wraps, keeps it within about 0.7 %; the point is fixed in
 // frames, so the output stays independent of block sizes.
 inline void renormaliseOscillator(CarriedState& st) {
-    const x87 g = 1.5L - (0.5L * ((st.oscSin * st.oscSin) + (st.oscCos * st.oscCos)));
-    st.oscSin = st.oscSin * g;
-    st.oscCos = st.oscCos * g;
+    const double g = sub(1.5, mul(0.5, add(mul(st.oscSin, st.oscSin), mul(st.oscCos, st.oscCos))));
+    st.oscSin = mul(st.oscSin, g);
+    st.oscCos = mul(st.oscCos, g);
 }
 
 // Non-finite values must not stay: a non-finite filter state is cleared
@@ -329,10 +341,12 @@ void clearNonFinite(float& z1, float& z2, float* ring) {
 }  // namespace
 
 template <bool Accumulate>
-void ChorusEffect::processBlock(float** inputs, float** outputs, VstInt32 sampleFrames) {
-    // Nothing to do, and nothing is touched: not even the control word.
+VELORIN_REALIGN_STACK void ChorusEffect::processBlock(float** inputs, float** outputs, VstInt32 sampleFrames) {
+    // Nothing to do, and nothing is touched: not even the control word or
+    // the MXCSR.
     if (sampleFrames <= 0) return;
     fpu::enterBlockArithmetic();
+    const std::uint32_t hostMxcsr = fpu::enterBlockMxcsr();
     controlWordFence();
     const std::uint32_t resetsAtStart = resetCount.load(std::memory_order_acquire);
 
@@ -394,20 +408,21 @@ void ChorusEffect::processBlock(float** inputs, float** outputs, VstInt32 sample
     filterZ2 = st.z2;
     if (st.clipped) clipFlag = 1;
     if (resetCount.load(std::memory_order_acquire) == resetsAtStart) {
-        oscSin = static_cast<double>(st.oscSin);
-        oscCos = static_cast<double>(st.oscCos);
+        oscSin = st.oscSin;
+        oscCos = st.oscCos;
         writePos = static_cast<VstInt32>(st.writePos);
     } else {
         for (int i = 0; i < kDelayLineLength; ++i) delayLine[i] = 0.0f;
     }
     controlWordFence();
+    fpu::restoreMxcsr(hostMxcsr);
     fpu::leaveBlockArithmetic();
 }
 
-void ChorusEffect::process(float** inputs, float** outputs, VstInt32 sampleFrames) {
+VELORIN_REALIGN_STACK void ChorusEffect::process(float** inputs, float** outputs, VstInt32 sampleFrames) {
     processBlock<true>(inputs, outputs, sampleFrames);
 }
 
-void ChorusEffect::processReplacing(float** inputs, float** outputs, VstInt32 sampleFrames) {
+VELORIN_REALIGN_STACK void ChorusEffect::processReplacing(float** inputs, float** outputs, VstInt32 sampleFrames) {
     processBlock<false>(inputs, outputs, sampleFrames);
 }

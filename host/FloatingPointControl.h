@@ -1,8 +1,10 @@
-// The x87 control word around an audio block.  The processing is specified
-// as single-precision arithmetic rounding toward zero, which the x87 gives
-// directly when its precision control is 24 bits and its rounding control is
-// "chop"; `long double` expressions then run on the x87 in 32- and 64-bit
-// builds alike.  Inline so that the audio thread calls no function for it.
+// The x87 control word and the MXCSR around an audio block.  The
+// processing is single-precision arithmetic rounding toward zero, which the
+// x87 gives directly when its precision control is 24 bits and its rounding
+// control is "chop" (`long double` expressions run on the x87 in 32- and
+// 64-bit builds alike); SSE2 double operations round toward zero under the
+// block's MXCSR and are then cut to 24 bits (chorus/BlockArithmetic.h).
+// Inline so that the audio thread calls no function for it.
 #pragma once
 
 #include <cstdint>
@@ -39,6 +41,32 @@ inline void enterBlockArithmetic() {
 }
 
 inline void leaveBlockArithmetic() { setControlWord(kPlatformDefault); }
+
+// The MXCSR: rounding control (bits 13-14), flush-to-zero (bit 15) and
+// denormals-are-zero (bit 6).  Some hosts and plug-ins leave the last two
+// set on the audio thread; they would change results.
+constexpr std::uint32_t kMxcsrRoundTowardZero = 0x6000;
+constexpr std::uint32_t kMxcsrFlushToZero = 0x8000;
+constexpr std::uint32_t kMxcsrDenormalsAreZero = 0x0040;
+
+inline std::uint32_t mxcsr() {
+    std::uint32_t value;
+    __asm__ __volatile__("stmxcsr %0" : "=m"(value));
+    return value;
+}
+
+// As for the control word, the memory clobber keeps the arithmetic between
+// loads and stores on its side of the switch.
+inline void restoreMxcsr(std::uint32_t value) { __asm__ __volatile__("ldmxcsr %0" : : "m"(value) : "memory"); }
+
+// Rounding toward zero, no flush-to-zero, no denormals-are-zero; exception
+// masks and flags stay as the host left them.  Returns the host's MXCSR for
+// restoreMxcsr at the end of the block.
+inline std::uint32_t enterBlockMxcsr() {
+    const std::uint32_t host = mxcsr();
+    restoreMxcsr((host & ~(kMxcsrFlushToZero | kMxcsrDenormalsAreZero)) | kMxcsrRoundTowardZero);
+    return host;
+}
 
 // Converts with the x87's current rounding, which inside a block is toward
 // zero: a truncation without the control-word switch that a C++ cast costs.

@@ -1,8 +1,11 @@
 #!/bin/sh
 # Inspects the compiled frame loops of the chorus (ChorusProcessing.cpp's
 # object file): the loops call no function (no floor, lrint or other library
-# call), switch no control word (no fldcw per float-to-int conversion), and
-# there is exactly one loop function per voice count and delivery.
+# call), switch neither the x87 control word nor the MXCSR (no fldcw or
+# ldmxcsr per float-to-int conversion: the block sets the rounding once),
+# use no x87 instruction (the loops compute in SSE2 registers; an x87
+# operation would round differently or cost a store and reload), and there
+# is exactly one loop function per voice count and delivery.
 # Usage: check-frame-loops.sh OBJDUMP OBJECT...
 set -eu
 objdump=$1
@@ -34,11 +37,17 @@ for voices in OneVoice TwoVoices FourVoices; do
             printf '%s\n' "$body" | grep -E '\bcall'
             failures=$((failures + 1))
         fi
-        if printf '%s\n' "$body" | grep -qE 'fldcw|fnstcw|fstcw'; then
-            echo "FAIL: $name switches the control word"
+        if printf '%s\n' "$body" | grep -qE 'fldcw|fnstcw|fstcw|ldmxcsr|stmxcsr'; then
+            echo "FAIL: $name switches the control word or the MXCSR"
             failures=$((failures + 1))
         fi
-        echo "$name: $(printf '%s\n' "$body" | wc -l) instructions, $(printf '%s\n' "$body" | grep -cE 'fistp') truncations"
+        x87=$(printf '%s\n' "$body" | grep -E '\bf(ld|st|ist|ild|add|sub|mul|div|xch|com|ucom|chs|abs|nst)[a-z0-9]*\b' || true)
+        if [ -n "$x87" ]; then
+            echo "FAIL: $name uses the x87:"
+            printf '%s\n' "$x87" | head -5
+            failures=$((failures + 1))
+        fi
+        echo "$name: $(printf '%s\n' "$body" | wc -l) instructions, $(printf '%s\n' "$body" | grep -cE 'cvttsd2si|cvttpd2dq') truncations"
     done
 done
 echo "$loops passed, $failures failed"
