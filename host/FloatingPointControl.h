@@ -68,14 +68,4 @@ inline std::uint32_t enterBlockMxcsr() {
     return host;
 }
 
-// Converts with the x87's current rounding, which inside a block is toward
-// zero: a truncation without the control-word switch that a C++ cast costs.
-// Out-of-range values and NaN give INT32_MIN (the x87's "integer
-// indefinite") instead of undefined behaviour.
-inline std::int32_t truncateInBlock(long double value) {
-    std::int32_t result;
-    __asm__("fistpl %0" : "=m"(result) : "t"(value) : "st");
-    return result;
-}
-
 }  // namespace fpu
