@@ -97,6 +97,10 @@ std::vector<Scenario> buildScenarios() {
     // Past the end of the ring: the wrap of the write position, reads that
     // straddle slots 65535 and 0, and the Newton step of the oscillator.
     list.push_back(make("AcrossTheRingWrap", 44100.0f, {{R, 0.6f}, {DE, 0.7f}}, 68000, Signal::noise, 11, 4096));
+    // Three wraps on the deepest sweep: the renormalisation acts on an
+    // oscillator that an earlier one already corrected.
+    list.push_back(make("ThreeWrapsDeepestSweep", 44100.0f, {{R, 0.0f}, {DE, 1.0f}, {P, 1.0f}, {V, 1.0f}}, 200000,
+                        Signal::sines, 13, 8192));
     return list;
 }
 
