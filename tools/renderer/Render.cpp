@@ -104,6 +104,11 @@ void list(const Options& options, const std::string& pluginPath) {
                 static_cast<int>(e->version), static_cast<int>(e->numInputs), static_cast<int>(e->numOutputs),
                 (e->flags & effFlagsCanReplacing) ? "process and processReplacing" : "process only",
                 (e->flags & effFlagsHasEditor) ? ", editor" : "");
+    std::printf("Record   magic '%s', uniqueID 0x%08X, flags %d, %d programs, %d parameters, initial delay %d, "
+                "ioRatio %g, identifies as '%s'\n",
+                fourCharText(e->magic).c_str(), static_cast<unsigned>(e->uniqueID), static_cast<int>(e->flags),
+                static_cast<int>(e->numPrograms), static_cast<int>(e->numParams), static_cast<int>(e->initialDelay),
+                static_cast<double>(e->ioRatio), fourCharText(plugin.dispatch(effIdentify)).c_str());
 
     // Program names can only be read from the current program: visit each
     // and come back to the one chosen.
