@@ -162,8 +162,6 @@ TEST(RenderList, ShowsTheChorusDefaultProgramAsAHostSeesIt) {
     const char* texts[] = {"High pass", "  80", "0.3", "15.0", "15", "Normal", "-6.0", "-6.0", "2"};
     const char* labels[] = {"Type", "Hz", "Hz", "%", "ms", "Type", "dB", "dB", ""};
     ASSERT_GE(lines.end() - header, 10);
-    // The stand-in effect that precedes the chorus names no parameter.
-    if (column(header[1], nameAt, valueAt).empty()) GTEST_SKIP() << "this build's effect has no parameter texts yet";
     for (int i = 0; i < 9; ++i) {
         const std::string& row = header[i + 1];
         SCOPED_TRACE(row);
