@@ -12,7 +12,8 @@ public:
     AudioEffect(const AudioEffect&) = delete;
     AudioEffect& operator=(const AudioEffect&) = delete;
 
-    // Virtual operations, in the order hosts' vtables of this family expect.
+    // The virtual operations, in their fixed slot order; a derived effect
+    // overrides what it needs, the rest keep these neutral defaults.
     virtual ~AudioEffect();
 
     virtual void setParameter(VstInt32 index, float value);
