@@ -56,12 +56,6 @@ using namespace blockmath;
 
 constexpr std::uint32_t kRingMask = ChorusEffect::kDelayLineLength - 1;
 
-// Nothing crosses this point in either direction: memory accesses stay on
-// their side, and with them every computation that starts from memory and
-// ends in it.  Without it the compiler may move arithmetic across the
-// switches of the x87 control word and the MXCSR, which it does not see as
-// related to floating point.
-inline void controlWordFence() { __asm__ __volatile__("" ::: "memory"); }
 
 inline bool isFinite(float value) {
     std::uint32_t bits;
@@ -346,8 +340,9 @@ VELORIN_REALIGN_STACK void ChorusEffect::processBlock(float** inputs, float** ou
     // the MXCSR.
     if (sampleFrames <= 0) return;
     fpu::enterBlockArithmetic();
+    // Both switches are compiler barriers (host/FloatingPointControl.h): no
+    // arithmetic of the block moves across them.
     const std::uint32_t hostMxcsr = fpu::enterBlockMxcsr();
-    controlWordFence();
     const std::uint32_t resetsAtStart = resetCount.load(std::memory_order_acquire);
 
     // Recovery from non-finite values of an earlier block.
@@ -414,7 +409,6 @@ VELORIN_REALIGN_STACK void ChorusEffect::processBlock(float** inputs, float** ou
     } else {
         for (int i = 0; i < kDelayLineLength; ++i) delayLine[i] = 0.0f;
     }
-    controlWordFence();
     fpu::restoreMxcsr(hostMxcsr);
     fpu::leaveBlockArithmetic();
 }
