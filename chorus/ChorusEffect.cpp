@@ -49,7 +49,9 @@ ChorusEffect::ChorusEffect(audioMasterCallback audioMaster)
       filterA1(0.0f),
       filterA2(0.0f),
       clipFlag(0),
-      programs() {
+      programs(),
+      previousFilterB1(0.0f),
+      previousFilterB2(0.0f) {
     setNumInputs(2);
     setNumOutputs(2);
     setUniqueID(fourCharCode('V', 'l', 'r', '2'));
@@ -72,6 +74,8 @@ ChorusEffect::ChorusEffect(audioMasterCallback audioMaster)
     createChorusEditor(this);
     if (!editor) return;
     setProgram(0);
+    previousFilterB1 = filterB1;
+    previousFilterB2 = filterB2;
 }
 
 ChorusEffect::~ChorusEffect() { platform::freeSamples(delayLine); }

@@ -58,6 +58,12 @@ private:
     VstInt32 clipFlag;
     ChorusProgram programs[kNumPrograms];
 
+    // The feedback coefficients that the previous block ran with (at first,
+    // those of construction): a block that finds others rescales the filter
+    // state to them.
+    float previousFilterB1;
+    float previousFilterB2;
+
     // Counts the resets of the processing state (program and sample-rate
     // changes).  A block that runs while one happens on another thread sees
     // the count change, does not write its oscillator and write position

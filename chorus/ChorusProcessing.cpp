@@ -35,6 +35,7 @@
 
 #include "chorus/BlockArithmetic.h"
 #include "chorus/ChorusEffect.h"
+#include "chorus/ModulationOscillator.h"
 #include "chorus/ParameterTable.h"
 #include "chorus/SweepValues.h"
 #include "host/FloatingPointControl.h"
@@ -92,31 +93,6 @@ struct CarriedState {
     float z2;
     std::uint32_t writePos;
     bool clipped;
-};
-
-// The oscillator as the pair {sin, cos}, with its rotation.  Step 1: both
-// products use the values before the step:
-//   sin ← (rotCos·sin) − (rotSin·cos),  cos ← (rotSin·sin) + (cos·rotCos).
-// The pair computes {rotCos·sin, rotSin·sin} and {rotSin·cos, rotCos·cos}
-// and adds the second with its low lane negated: a − b is a + (−b) to the
-// bit, and a product's operands commute exactly.
-struct Oscillator {
-    Oscillator(const CarriedState& st, const BlockValues& v)
-        : value(_mm_set_pd(st.oscCos, st.oscSin)),
-          bySin(_mm_set_pd(v.rotSin, v.rotCos)),
-          byCos(_mm_set_pd(v.rotCos, v.rotSin)),
-          negateLow(_mm_castsi128_pd(_mm_set_epi64x(0, static_cast<long long>(0x8000000000000000ull)))) {}
-
-    void advance() {
-        const __m128d a = mul(bySin, _mm_unpacklo_pd(value, value));
-        const __m128d b = mul(byCos, _mm_unpackhi_pd(value, value));
-        value = add(a, _mm_xor_pd(b, negateLow));
-    }
-    double sin() const { return _mm_cvtsd_f64(value); }
-    double cos() const { return _mm_cvtsd_f64(_mm_unpackhi_pd(value, value)); }
-
-    __m128d value;  // {sin, cos}
-    __m128d bySin, byCos, negateLow;
 };
 
 // Step 2: base = writePos − centerDelay.
@@ -197,7 +173,7 @@ template <bool Accumulate>
 void framesOneVoice(const BlockValues& values, CarriedState& state, float* ring, float** inputs, float** outputs,
                     std::int32_t first, std::int32_t count) {
     const BlockValues v = values;
-    Oscillator osc(state, v);
+    chorus::ModulationOscillator osc(state.oscSin, state.oscCos, v.rotCos, v.rotSin);
     double z1 = state.z1, z2 = state.z2;
     std::uint32_t writePos = state.writePos;
     int clipMask = 0;
@@ -229,7 +205,7 @@ template <bool Accumulate>
 void framesTwoVoices(const BlockValues& values, CarriedState& state, float* ring, float** inputs, float** outputs,
                      std::int32_t first, std::int32_t count) {
     const BlockValues v = values;
-    Oscillator osc(state, v);
+    chorus::ModulationOscillator osc(state.oscSin, state.oscCos, v.rotCos, v.rotSin);
     double z1 = state.z1, z2 = state.z2;
     std::uint32_t writePos = state.writePos;
     int clipMask = 0;
@@ -265,7 +241,7 @@ template <bool Accumulate>
 void framesFourVoices(const BlockValues& values, CarriedState& state, float* ring, float** inputs, float** outputs,
                       std::int32_t first, std::int32_t count) {
     const BlockValues v = values;
-    Oscillator osc(state, v);
+    chorus::ModulationOscillator osc(state.oscSin, state.oscCos, v.rotCos, v.rotSin);
     double z1 = state.z1, z2 = state.z2;
     std::uint32_t writePos = state.writePos;
     int clipMask = 0;
@@ -311,14 +287,24 @@ FrameLoop frameLoopFor(int voiceCount) {
     return framesFourVoices<Accumulate>;
 }
 
-// The oscillator's amplitude shrinks under rounding toward zero (about 1 %
-// per 100,000 frames).  One Newton step towards amplitude 1, each time the
-// write position wraps, keeps it within about 0.7 %; the point is fixed in
-// frames, so the output stays independent of block sizes.
-inline void renormaliseOscillator(CarriedState& st) {
-    const double g = sub(1.5, mul(0.5, add(mul(st.oscSin, st.oscSin), mul(st.oscCos, st.oscCos))));
-    st.oscSin = mul(st.oscSin, g);
-    st.oscCos = mul(st.oscCos, g);
+// A jump of the filter's feedback coefficients to a larger gain at DC would
+// multiply a state built up under the old filter: at a low cutoff the state
+// holds the signal scaled by about 1/p, with p = 1 + b1 + b2 the DC gain of
+// the recursive part, and a jump to a high cutoff would turn thousands into
+// a burst.  Scaling the state by p_old / p_new gives what the new filter
+// would hold for the same low-frequency content.  Only jumps that would
+// amplify are scaled: a jump down, a type switch at the same cutoff (both
+// types share p) and a set to the same value change nothing.
+//   p = (1 + b1) + b2;  if p_old > 0 and p_new > p_old:
+//   r = p_old / p_new;  z1 ← float(z1·r);  z2 ← float(z2·r)
+inline void followCoefficientChange(float oldB1, float oldB2, const BlockValues& v, float& z1, float& z2) {
+    const double pOld = add(add(1.0, oldB1), oldB2);
+    const double pNew = add(add(1.0, v.b1), v.b2);
+    if (pOld > 0.0 && pNew > pOld) {
+        const double r = div(pOld, pNew);
+        z1 = toFloat(mul(z1, r));
+        z2 = toFloat(mul(z2, r));
+    }
 }
 
 // Non-finite values must not stay: a non-finite filter state is cleared
@@ -380,18 +366,23 @@ VELORIN_REALIGN_STACK void ChorusEffect::processBlock(float** inputs, float** ou
     st.writePos = static_cast<std::uint32_t>(writePos) & kRingMask;
     st.clipped = false;
 
-    // Split the block where the write position wraps; the Newton step is the
-    // last act of the frame that wrote slot 65535.
+    // The filter state follows a change of the feedback coefficients since
+    // the previous block.
+    if (v.b1 != previousFilterB1 || v.b2 != previousFilterB2) {
+        followCoefficientChange(previousFilterB1, previousFilterB2, v, st.z1, st.z2);
+        previousFilterB1 = v.b1;
+        previousFilterB2 = v.b2;
+    }
+
+    // Split the block where the write position wraps, so that the loops
+    // need no wrap test.
     std::int32_t done = 0;
     while (done < sampleFrames) {
         const std::int32_t untilWrap = static_cast<std::int32_t>(kDelayLineLength - st.writePos);
         const std::int32_t count = sampleFrames - done < untilWrap ? sampleFrames - done : untilWrap;
         frames(v, st, delayLine, inputs, outputs, done, count);
         done += count;
-        if (st.writePos == static_cast<std::uint32_t>(kDelayLineLength)) {
-            st.writePos = 0;
-            renormaliseOscillator(st);
-        }
+        st.writePos &= kRingMask;
     }
 
     // Write back.  The filter state always stays with the effect (a program

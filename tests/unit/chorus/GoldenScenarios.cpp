@@ -94,13 +94,32 @@ std::vector<Scenario> buildScenarios() {
     };
     list.push_back(changes);
 
-    // Past the end of the ring: the wrap of the write position, reads that
-    // straddle slots 65535 and 0, and the Newton step of the oscillator.
+    // Past the end of the ring: the wrap of the write position and reads that
+    // straddle slots 65535 and 0, where nothing happens to the sweep.
     list.push_back(make("AcrossTheRingWrap", 44100.0f, {{R, 0.6f}, {DE, 0.7f}}, 68000, Signal::noise, 11, 4096));
-    // Three wraps on the deepest sweep: the renormalisation acts on an
-    // oscillator that an earlier one already corrected.
+    // Three wraps on the deepest sweep, where any correction of the
+    // oscillator's amplitude would show most.
     list.push_back(make("ThreeWrapsDeepestSweep", 44100.0f, {{R, 0.0f}, {DE, 1.0f}, {P, 1.0f}, {V, 1.0f}}, 200000,
                         Signal::sines, 13, 8192));
+
+    // The filter state follows the feedback coefficients: a low-pass at 80 Hz
+    // jumps to 16 kHz (scaled), switches type at the same cutoff (not
+    // scaled), drops back to 80 Hz (not scaled) and rises to a middle cutoff
+    // as a high-pass (scaled); the signal is bass-heavy.
+    Scenario jumps = make("CutoffAndTypeJumps", 44100.0f, {{F, 0.0f}, {C, 0.0f}, {V, 0.1f}}, 9000, Signal::sines);
+    jumps.events = {
+        {Event::Kind::parameter, 3000, C, 1.0f},
+        {Event::Kind::parameter, 4500, F, 1.0f},
+        {Event::Kind::parameter, 5500, C, 0.0f},
+        {Event::Kind::parameter, 7000, C, 0.4f},
+        {Event::Kind::parameter, 8000, C, 0.4f},
+    };
+    list.push_back(jumps);
+    // A lower sample rate raises the gain at DC of the same cutoff's filter.
+    Scenario rateDrop = make("SampleRateDropScalesTheFilterState", 96000.0f, {{F, 0.0f}, {C, 0.0f}, {V, 0.9f}}, 9000,
+                             Signal::sines, 17, 900);
+    rateDrop.events = {{Event::Kind::sampleRate, 5000, 0, 44100.0f}};
+    list.push_back(rateDrop);
     return list;
 }
 

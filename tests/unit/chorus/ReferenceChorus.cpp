@@ -44,6 +44,8 @@ ReferenceChorus::ReferenceChorus() : ring(kRingLength, 0.0f) {
         for (int i = 0; i < kParameters; ++i) program[i] = kDefaults[i];
     designRotation();
     setProgram(0);
+    previousB1 = b1;
+    previousB2 = b2;
 }
 
 void ReferenceChorus::setParameter(int index, float value) {
@@ -119,6 +121,21 @@ void ReferenceChorus::process(const float* inL, const float* inR, float* outL, f
         oscCos = 1.0;
     }
 
+    // The filter state follows a change of the feedback coefficients since
+    // the previous block, when the change raises the recursive part's gain
+    // at DC, p = (1 + b1) + b2.
+    if (b1 != previousB1 || b2 != previousB2) {
+        const Exact pOld = add(add(I(1), F(previousB1)), F(previousB2));
+        const Exact pNew = add(add(I(1), F(b1)), F(b2));
+        if (I(0) < pOld && pOld < pNew) {
+            const Exact r = divide(pOld, pNew);
+            z1 = multiply(F(z1), r).toFloat();
+            z2 = multiply(F(z2), r).toFloat();
+        }
+        previousB1 = b1;
+        previousB2 = b2;
+    }
+
     // Start of the block.
     const float* p = programs[currentProgram];
     const float voices = p[voicesIndex];
@@ -136,10 +153,12 @@ void ReferenceChorus::process(const float* inL, const float* inR, float* outL, f
         const Exact left = F(inL[k]);
         const Exact right = F(inR[k]);
 
-        // 1. The oscillator, from the values before the step, stored as doubles.
+        // 1. The oscillator, from the values before the step, renormalised
+        //    by g, stored as doubles.
         const Exact s = D(oscSin), c = D(oscCos), rc = D(rotCos), rs = D(rotSin);
-        oscSin = subtract(multiply(rc, s), multiply(rs, c)).toDouble();
-        oscCos = add(multiply(rs, s), multiply(c, rc)).toDouble();
+        const Exact g = subtract(D(1.5), multiply(D(0.5), add(multiply(s, s), multiply(c, c))));
+        oscSin = multiply(subtract(multiply(rc, s), multiply(rs, c)), g).toDouble();
+        oscCos = multiply(add(multiply(rs, s), multiply(c, rc)), g).toDouble();
 
         // 2. and 3. Base and read positions, (modDepth × m) + base.
         const Exact base = subtract(I(writePos), centerDelay);
@@ -185,15 +204,9 @@ void ReferenceChorus::process(const float* inL, const float* inR, float* outL, f
         z2 = z1;
         z1 = w.toFloat();
 
-        // 10. The ring write, then the Newton step at the wrap.
+        // 10. The ring write.
         ring[writePos] = y.toFloat();
         writePos = (writePos + 1) & 0xFFFF;
-        if (writePos == 0) {
-            const Exact s1 = D(oscSin), c1 = D(oscCos);
-            const Exact g = subtract(D(1.5), multiply(D(0.5), add(multiply(s1, s1), multiply(c1, c1))));
-            oscSin = multiply(s1, g).toDouble();
-            oscCos = multiply(c1, g).toDouble();
-        }
     }
 }
 

@@ -6,8 +6,8 @@
 // It follows the text literally: per frame the oscillator, base, each
 // voice's read position (modDepth × m) + base with m from the voice table,
 // the floor with an exact integer, the interpolation, the wet sums, the mix,
-// the clip test, the delivery, the filter and the ring write, and the Newton
-// step as the last act of the frame that wrote slot 65535.
+// the clip test, the delivery, the filter and the ring write; per block the
+// rescaling of the filter state after a coefficient change.
 #pragma once
 
 #include <cstdint>
@@ -42,6 +42,7 @@ public:
     int writePos = 0;
     float z1 = 0.0f, z2 = 0.0f;
     float a0 = 1.0f, a1 = 0.0f, a2 = 0.0f, b1 = 0.0f, b2 = 0.0f;
+    float previousB1 = 0.0f, previousB2 = 0.0f;  // what the previous block ran with
     int clipFlag = 0;
     float sampleRate = 44100.0f;
     int currentProgram = 0;
