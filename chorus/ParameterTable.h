@@ -5,23 +5,11 @@
 #pragma once
 
 #include "chorus/ChorusProgram.h"
+#include "chorus/ParameterIndex.h"
 #include "host/AEffect.h"
 
 namespace chorus {
 
-enum ParameterIndex : VstInt32 {
-    kFilter = 0,
-    kCutoff = 1,
-    kRate = 2,
-    kDepth = 3,
-    kPredelay = 4,
-    kPhase = 5,
-    kDry = 6,
-    kWet = 7,
-    kVoices = 8,
-};
-
-constexpr VstInt32 kParameterCount = 9;
 
 // What setParameter derives at once from a new value.
 enum class Derives {

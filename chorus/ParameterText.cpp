@@ -10,6 +10,7 @@
 #include "chorus/DecimalFormat.h"
 #include "chorus/FilterDesign.h"
 #include "chorus/ParameterTable.h"
+#include "host/NumberToText.h"
 
 namespace chorus {
 
@@ -93,5 +94,5 @@ void ChorusEffect::getParameterDisplay(VstInt32 index, char* text) {
     }
     char formatted[64];
     info->formatValue(programs[curProgram].*(info->field), formatted);
-    std::strcpy(text, std::strlen(formatted) <= chorus::kMaxValueTextLength ? formatted : " Huge!  ");
+    std::strcpy(text, std::strlen(formatted) <= chorus::kMaxValueTextLength ? formatted : kOverflowText);
 }

@@ -10,8 +10,6 @@
 
 namespace {
 
-constexpr char kClassName[] = "Velorin2WndClass_____";
-constexpr char kWindowTitle[] = "Velorin 2 VST";
 constexpr UINT_PTR kClipTimer = 1;
 constexpr UINT kClipTimerPeriod = 125;  // milliseconds
 
@@ -30,7 +28,7 @@ void registerWindowClass(WNDPROC procedure) {
     windowClass.hInstance = moduleInstance();
     windowClass.hIcon = LoadIconA(nullptr, IDI_APPLICATION);
     windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-    windowClass.lpszClassName = kClassName;
+    windowClass.lpszClassName = layout::kWindowClassName;
     RegisterClassA(&windowClass);
 }
 
@@ -39,7 +37,7 @@ void acquireWindowClass(WNDPROC procedure) {
 }
 
 void releaseWindowClass() {
-    if (--windowCount == 0) UnregisterClassA(kClassName, moduleInstance());
+    if (--windowCount == 0) UnregisterClassA(layout::kWindowClassName, moduleInstance());
 }
 
 SkinBitmap* makeSkinBitmap(HDC dc, int resourceId) {
@@ -93,7 +91,7 @@ VstInt32 ChorusEditor::open(void* parentWindow) {
     dataBlank = 1;  // a new window shows the skin's empty DATA box
 
     creatingEditor = this;
-    window = CreateWindowExA(0, kClassName, kWindowTitle, WS_CHILD | WS_VISIBLE, CW_USEDEFAULT, CW_USEDEFAULT,
+    window = CreateWindowExA(0, layout::kWindowClassName, layout::kWindowTitle, WS_CHILD | WS_VISIBLE, CW_USEDEFAULT, CW_USEDEFAULT,
                              layout::kWidth, layout::kHeight, static_cast<HWND>(parentWindow), nullptr,
                              moduleInstance(), nullptr);
     creatingEditor = nullptr;

@@ -12,6 +12,10 @@ namespace layout {
 constexpr int kWidth = 300;
 constexpr int kHeight = 200;
 
+// The window as hosts and tests find it.
+constexpr char kWindowClassName[] = "Velorin2WndClass_____";  // five underscores
+constexpr char kWindowTitle[] = "Velorin 2 VST";
+
 inline constexpr ERect editorRect = {0, 0, kHeight, kWidth};
 
 // A knob: the parameter it shows, its centre and its radius.
@@ -66,11 +70,7 @@ inline constexpr KnobCircle knobCircles[kKnobCount] = {
 constexpr int kMarkerInset = 6;
 constexpr int kMarkerSize = 8;
 
-// Push buttons and the clip indicator, all the same size per kind.
-constexpr int kButtonWidth = 36;
-constexpr int kButtonHeight = 18;
-constexpr int kClipSize = 22;
-
+// Push buttons and the clip indicator.
 constexpr Area highPassButton = {7, 176, 43, 194};
 constexpr Area lowPassButton = {47, 176, 83, 194};
 constexpr Area phasePlusButton = {106, 176, 142, 194};

@@ -1,13 +1,13 @@
 // AudioEffect's number-to-text tools.  Each writes at most eight characters
 // and a terminator, so callers' buffers of nine bytes always suffice.
 #include "host/AudioEffect.h"
+#include "host/NumberToText.h"
 
 #include <cmath>
 #include <cstring>
 
 namespace {
 
-constexpr char kOverflowText[] = " Huge!  ";
 constexpr char kMinusInfinityText[] = "   -\xB0   ";  // 0xB0 is the degree sign in code page 1252
 constexpr int kMaxChars = 8;
 

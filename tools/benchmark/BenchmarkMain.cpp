@@ -18,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "chorus/ParameterIndex.h"
 #include "host/AEffect.h"
 #include "tools/benchmark/Harness.h"
 #include "tools/benchmark/Report.h"
@@ -34,7 +35,6 @@ namespace {
 
 using namespace bench;
 
-constexpr VstInt32 kVoicesParameter = 8;
 constexpr float kVoicesValues[3] = {0.0f, 0.5f, 1.0f};  // 1, 2 and 4 voices
 
 VstInt32 VELORIN_CALLBACK quietHost(AEffect*, VstInt32 opcode, VstInt32, VstInt32, void*, float) {
@@ -47,7 +47,7 @@ public:
     RecordProcessor(AEffect* effect, float voices) : effect(effect) {
         effect->dispatcher(effect, effSetSampleRate, 0, 0, nullptr, static_cast<float>(kSampleRate));
         effect->dispatcher(effect, effSetBlockSize, 0, 4096, nullptr, 0.0f);
-        effect->setParameter(effect, kVoicesParameter, voices);
+        effect->setParameter(effect, chorus::kVoices, voices);
         effect->dispatcher(effect, effMainsChanged, 0, 1, nullptr, 0.0f);
     }
     ~RecordProcessor() override { effect->dispatcher(effect, effClose, 0, 0, nullptr, 0.0f); }

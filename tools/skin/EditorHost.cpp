@@ -1,12 +1,14 @@
 #include "tools/skin/EditorHost.h"
 
+#include "editor/EditorLayout.h"
+
 #include <cstdio>
 
 namespace {
 
 constexpr char kParentClass[] = "VelorinTestHostWindow";
-constexpr int kClientWidth = 300;
-constexpr int kClientHeight = 200;
+constexpr int kClientWidth = layout::kWidth;
+constexpr int kClientHeight = layout::kHeight;
 
 LRESULT CALLBACK parentProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     return DefWindowProcA(window, message, wParam, lParam);
@@ -55,7 +57,7 @@ void pumpMessages(int milliseconds) {
     } while (static_cast<int>(GetTickCount() - start) < milliseconds);
 }
 
-HWND findEditorWindow(HWND parent) { return FindWindowExA(parent, nullptr, "Velorin2WndClass_____", nullptr); }
+HWND findEditorWindow(HWND parent) { return FindWindowExA(parent, nullptr, layout::kWindowClassName, nullptr); }
 
 Pixels capture(HWND window) {
     Pixels pixels;

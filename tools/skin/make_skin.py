@@ -42,7 +42,7 @@ def read_layout(path=os.path.join(ROOT, "editor", "EditorLayout.h")):
     for name, values in re.findall(r"constexpr Area (\w+) = \{([^}]*)\};", text):
         layout[name] = tuple(int(v) for v in values.split(","))
     # The knobs name their parameters as the effect's parameter table numbers them.
-    table_text = open(os.path.join(ROOT, "chorus", "ParameterTable.h"), encoding="utf-8").read()
+    table_text = open(os.path.join(ROOT, "chorus", "ParameterIndex.h"), encoding="utf-8").read()
     parameters = dict((name, int(v)) for name, v in re.findall(r"\b(k[A-Z]\w*) = (\d+),?\n", table_text))
     table = re.search(r"knobCircles\[kKnobCount\] = \{(.*?)\n\};", text, re.S).group(1)
     layout["knobCircles"] = [

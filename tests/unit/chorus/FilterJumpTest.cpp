@@ -11,11 +11,12 @@
 #include <functional>
 #include <vector>
 
+#include "chorus/ParameterIndex.h"
 #include "tests/unit/chorus/TestSeams.h"
 
 namespace {
 
-enum { Filter, Cutoff, Rate, Depth, Predelay, Phase, Dry, Wet, Voices };
+using namespace chorus;  // the parameter indices
 
 constexpr double kPi = 3.14159265358979323846;
 
@@ -44,8 +45,8 @@ struct Peaks {
 Peaks peaksAroundJump(const Jump& jump) {
     ChorusEffect effect(nullptr);
     effect.setSampleRate(jump.sampleRate);
-    const float settings[][2] = {{Voices, 0.0f}, {Depth, 0.0f}, {Predelay, 0.0f},        {Dry, 0.0f},
-                                 {Wet, 1.0f},    {Phase, 0.0f}, {Filter, jump.filter}, {Cutoff, jump.cutoff}};
+    const float settings[][2] = {{kVoices, 0.0f}, {kDepth, 0.0f}, {kPredelay, 0.0f},        {kDry, 0.0f},
+                                 {kWet, 1.0f},    {kPhase, 0.0f}, {kFilter, jump.filter}, {kCutoff, jump.cutoff}};
     for (const auto& s : settings) effect.setParameter(static_cast<VstInt32>(s[0]), s[1]);
 
     Peaks peaks;
@@ -76,13 +77,13 @@ std::function<void(ChorusEffect&)> setSampleRate(float rate) {
 
 TEST(FilterJump, ThePeakAfterAJumpStaysNearTheInputPeak) {
     const Jump jumps[] = {
-        {"low-pass 80 Hz to 16 kHz", 0.0f, 0.0f, 44100.0f, set(Cutoff, 1.0f)},
-        {"low-pass 16 kHz to 80 Hz", 0.0f, 1.0f, 44100.0f, set(Cutoff, 0.0f)},
-        {"high-pass 80 Hz to 16 kHz", 1.0f, 0.0f, 44100.0f, set(Cutoff, 1.0f)},
-        {"high-pass 16 kHz to 80 Hz", 1.0f, 1.0f, 44100.0f, set(Cutoff, 0.0f)},
-        {"low-pass 80 Hz to 2 kHz", 0.0f, 0.12f, 44100.0f, set(Cutoff, 1.0f)},
-        {"low-pass to high-pass at 80 Hz", 0.0f, 0.0f, 44100.0f, set(Filter, 1.0f)},
-        {"high-pass to low-pass at 80 Hz", 1.0f, 0.0f, 44100.0f, set(Filter, 0.0f)},
+        {"low-pass 80 Hz to 16 kHz", 0.0f, 0.0f, 44100.0f, set(kCutoff, 1.0f)},
+        {"low-pass 16 kHz to 80 Hz", 0.0f, 1.0f, 44100.0f, set(kCutoff, 0.0f)},
+        {"high-pass 80 Hz to 16 kHz", 1.0f, 0.0f, 44100.0f, set(kCutoff, 1.0f)},
+        {"high-pass 16 kHz to 80 Hz", 1.0f, 1.0f, 44100.0f, set(kCutoff, 0.0f)},
+        {"low-pass 80 Hz to 2 kHz", 0.0f, 0.12f, 44100.0f, set(kCutoff, 1.0f)},
+        {"low-pass to high-pass at 80 Hz", 0.0f, 0.0f, 44100.0f, set(kFilter, 1.0f)},
+        {"high-pass to low-pass at 80 Hz", 1.0f, 0.0f, 44100.0f, set(kFilter, 0.0f)},
         {"low-pass 80 Hz, 96 kHz to 44.1 kHz", 0.0f, 0.0f, 96000.0f, setSampleRate(44100.0f)},
         {"low-pass 80 Hz, 44.1 kHz to 96 kHz", 0.0f, 0.0f, 44100.0f, setSampleRate(96000.0f)},
         {"high-pass 80 Hz, 96 kHz to 22.05 kHz", 1.0f, 0.0f, 96000.0f, setSampleRate(22050.0f)},
@@ -100,16 +101,16 @@ TEST(FilterJump, SettingTheSameValueChangesNothing) {
     std::vector<float> reference, touched;
     for (bool touch : {false, true}) {
         ChorusEffect effect(nullptr);
-        effect.setParameter(Filter, 0.0f);
-        effect.setParameter(Cutoff, 0.0f);
+        effect.setParameter(kFilter, 0.0f);
+        effect.setParameter(kCutoff, 0.0f);
         std::vector<float>& out = touch ? touched : reference;
         out.resize(44100);
         std::vector<float> in(out.size());
         for (int n = 0; n < static_cast<int>(in.size()); ++n) in[n] = bassSample(n, 44100.0f);
         for (int first = 0; first < static_cast<int>(in.size()); first += 441) {
             if (touch && first % 4410 == 0) {
-                effect.setParameter(Cutoff, 0.0f);
-                effect.setParameter(Filter, 0.0f);
+                effect.setParameter(kCutoff, 0.0f);
+                effect.setParameter(kFilter, 0.0f);
             }
             float* inputs[2] = {in.data() + first, in.data() + first};
             float* outputs[2] = {out.data() + first, out.data() + first};

@@ -10,11 +10,12 @@
 #include <string>
 
 #include "chorus/ParameterText.h"
+#include "chorus/ParameterIndex.h"
 #include "tests/unit/chorus/TestSeams.h"
 
 namespace {
 
-enum { Filter, Cutoff, Rate, Depth, Predelay, Phase, Dry, Wet, Voices };
+using namespace chorus;  // the parameter indices
 
 std::string display(ChorusEffect& effect, int index, float value) {
     effect.setParameter(index, value);
@@ -81,37 +82,37 @@ TEST(ParameterText, TheDefaultProgramReadsAsSpecified) {
 
 TEST(ParameterText, CutoffRateAndDepth) {
     ChorusEffect effect(nullptr);
-    EXPECT_EQ(display(effect, Cutoff, 1.0f), "16000");
-    EXPECT_EQ(display(effect, Cutoff, 0.5f), "8040");
-    EXPECT_EQ(display(effect, Rate, 0.0f), "0.1");
-    EXPECT_EQ(display(effect, Rate, 1.0f), "4.0");
-    EXPECT_EQ(display(effect, Depth, 1.0f), "100.0");
-    EXPECT_EQ(display(effect, Depth, 0.0f), "0.0");
+    EXPECT_EQ(display(effect, kCutoff, 1.0f), "16000");
+    EXPECT_EQ(display(effect, kCutoff, 0.5f), "8040");
+    EXPECT_EQ(display(effect, kRate, 0.0f), "0.1");
+    EXPECT_EQ(display(effect, kRate, 1.0f), "4.0");
+    EXPECT_EQ(display(effect, kDepth, 1.0f), "100.0");
+    EXPECT_EQ(display(effect, kDepth, 0.0f), "0.0");
 }
 
 TEST(ParameterText, PredelayIsRoundedHalfUpToWholeMilliseconds) {
     ChorusEffect effect(nullptr);
-    EXPECT_EQ(display(effect, Predelay, 0.155f), "16");
-    EXPECT_EQ(display(effect, Predelay, 1.0f), "100");
-    EXPECT_EQ(display(effect, Predelay, 0.0f), "0");
-    EXPECT_EQ(display(effect, Predelay, 0.004f), "0");
-    EXPECT_EQ(display(effect, Predelay, 0.005f), "0");  // 0.4999999888 + 0.5 truncates to 0
-    EXPECT_EQ(display(effect, Predelay, 0.006f), "1");
-    EXPECT_EQ(display(effect, Predelay, -0.004f), "0");
-    EXPECT_EQ(display(effect, Predelay, -0.5f), "-49");
+    EXPECT_EQ(display(effect, kPredelay, 0.155f), "16");
+    EXPECT_EQ(display(effect, kPredelay, 1.0f), "100");
+    EXPECT_EQ(display(effect, kPredelay, 0.0f), "0");
+    EXPECT_EQ(display(effect, kPredelay, 0.004f), "0");
+    EXPECT_EQ(display(effect, kPredelay, 0.005f), "0");  // 0.4999999888 + 0.5 truncates to 0
+    EXPECT_EQ(display(effect, kPredelay, 0.006f), "1");
+    EXPECT_EQ(display(effect, kPredelay, -0.004f), "0");
+    EXPECT_EQ(display(effect, kPredelay, -0.5f), "-49");
     // No int conversion of huge values (undefined in C++): the exact digits,
     // where they fit a host's buffer.
     char formatted[64];
     chorus::formatPredelayText(1e20f, formatted);
     EXPECT_STREQ(formatted, "10000000200408773427200");
-    EXPECT_EQ(display(effect, Predelay, 1e6f), "100000000");
-    EXPECT_EQ(display(effect, Predelay, std::numeric_limits<float>::quiet_NaN()), "nan");
-    EXPECT_EQ(display(effect, Predelay, -std::numeric_limits<float>::infinity()), "-inf");
+    EXPECT_EQ(display(effect, kPredelay, 1e6f), "100000000");
+    EXPECT_EQ(display(effect, kPredelay, std::numeric_limits<float>::quiet_NaN()), "nan");
+    EXPECT_EQ(display(effect, kPredelay, -std::numeric_limits<float>::infinity()), "-inf");
 }
 
 TEST(ParameterText, DryAndWetInDecibels) {
     ChorusEffect effect(nullptr);
-    for (int index : {Dry, Wet}) {
+    for (int index : {kDry, kWet}) {
         EXPECT_EQ(display(effect, index, 1.0f), "0.0");
         EXPECT_EQ(display(effect, index, 0.5f), "-6.0");
         const float nearestMilli = 0.001f;
@@ -126,33 +127,33 @@ TEST(ParameterText, DryAndWetInDecibels) {
 
 TEST(ParameterText, VoicesAtTheirThresholds) {
     ChorusEffect effect(nullptr);
-    EXPECT_EQ(display(effect, Voices, 0.33332f), "1");
-    EXPECT_EQ(display(effect, Voices, 0.33333f), "2");
-    EXPECT_EQ(display(effect, Voices, 0.5f), "2");
-    EXPECT_EQ(display(effect, Voices, 0.66665f), "2");
-    EXPECT_EQ(display(effect, Voices, 0.66666f), "4");
-    EXPECT_EQ(display(effect, Voices, 0.0f), "1");
-    EXPECT_EQ(display(effect, Voices, 1.0f), "4");
+    EXPECT_EQ(display(effect, kVoices, 0.33332f), "1");
+    EXPECT_EQ(display(effect, kVoices, 0.33333f), "2");
+    EXPECT_EQ(display(effect, kVoices, 0.5f), "2");
+    EXPECT_EQ(display(effect, kVoices, 0.66665f), "2");
+    EXPECT_EQ(display(effect, kVoices, 0.66666f), "4");
+    EXPECT_EQ(display(effect, kVoices, 0.0f), "1");
+    EXPECT_EQ(display(effect, kVoices, 1.0f), "4");
     // The thresholds are the doubles 0.33333 and 0.66666.
     float one = 0.33333f;
     while (static_cast<double>(one) >= 0.33333) one = std::nextafter(one, 0.0f);
-    EXPECT_EQ(display(effect, Voices, one), "1");
-    EXPECT_EQ(display(effect, Voices, std::nextafter(one, 1.0f)), "2");
+    EXPECT_EQ(display(effect, kVoices, one), "1");
+    EXPECT_EQ(display(effect, kVoices, std::nextafter(one, 1.0f)), "2");
 }
 
 TEST(ParameterText, FilterAndPhaseSwitchAtOneOverOnePointNineNine) {
     ChorusEffect effect(nullptr);
-    EXPECT_EQ(display(effect, Filter, 0.5f), "Low pass");
-    EXPECT_EQ(display(effect, Filter, 0.503f), "High pass");
+    EXPECT_EQ(display(effect, kFilter, 0.5f), "Low pass");
+    EXPECT_EQ(display(effect, kFilter, 0.503f), "High pass");
     const float threshold = typeThreshold(1.0);
-    EXPECT_EQ(display(effect, Filter, std::nextafter(threshold, 0.0f)), "Low pass");
-    EXPECT_EQ(display(effect, Filter, threshold), "High pass");
-    EXPECT_EQ(display(effect, Phase, std::nextafter(threshold, 0.0f)), "Normal");
-    EXPECT_EQ(display(effect, Phase, threshold), "Reverse");
+    EXPECT_EQ(display(effect, kFilter, std::nextafter(threshold, 0.0f)), "Low pass");
+    EXPECT_EQ(display(effect, kFilter, threshold), "High pass");
+    EXPECT_EQ(display(effect, kPhase, std::nextafter(threshold, 0.0f)), "Normal");
+    EXPECT_EQ(display(effect, kPhase, threshold), "Reverse");
     // Processed reversed from 0.5, shown "Normal" up to 1/1.99 (as specified).
-    EXPECT_EQ(display(effect, Phase, 0.5f), "Normal");
-    EXPECT_EQ(display(effect, Phase, 0.0f), "Normal");
-    EXPECT_EQ(display(effect, Phase, 1.0f), "Reverse");
+    EXPECT_EQ(display(effect, kPhase, 0.5f), "Normal");
+    EXPECT_EQ(display(effect, kPhase, 0.0f), "Normal");
+    EXPECT_EQ(display(effect, kPhase, 1.0f), "Reverse");
 }
 
 // Outside the two-entry tables the text names what the
@@ -162,41 +163,41 @@ TEST(ParameterText, ValuesOutsideTheTypeTablesShowWhatTheProcessingApplies) {
     ChorusEffect effect(nullptr);
     const float two = typeThreshold(2.0);  // value × 1.99 truncates to 2
     const float nan = std::numeric_limits<float>::quiet_NaN();
-    EXPECT_EQ(display(effect, Filter, two), "High pass");
-    EXPECT_EQ(display(effect, Filter, std::nextafter(two, 0.0f)), "High pass");
-    EXPECT_EQ(display(effect, Filter, 5.0f), "High pass");
-    EXPECT_EQ(display(effect, Filter, -0.5025126f), "High pass");
-    EXPECT_EQ(display(effect, Filter, -0.5f), "Low pass");
-    EXPECT_EQ(display(effect, Filter, nan), "High pass");
-    EXPECT_EQ(display(effect, Phase, two), "Reverse");
-    EXPECT_EQ(display(effect, Phase, 1e30f), "Reverse");
-    EXPECT_EQ(display(effect, Phase, -0.5025126f), "Normal");
-    EXPECT_EQ(display(effect, Phase, -1e30f), "Normal");
-    EXPECT_EQ(display(effect, Phase, nan), "Reverse");
+    EXPECT_EQ(display(effect, kFilter, two), "High pass");
+    EXPECT_EQ(display(effect, kFilter, std::nextafter(two, 0.0f)), "High pass");
+    EXPECT_EQ(display(effect, kFilter, 5.0f), "High pass");
+    EXPECT_EQ(display(effect, kFilter, -0.5025126f), "High pass");
+    EXPECT_EQ(display(effect, kFilter, -0.5f), "Low pass");
+    EXPECT_EQ(display(effect, kFilter, nan), "High pass");
+    EXPECT_EQ(display(effect, kPhase, two), "Reverse");
+    EXPECT_EQ(display(effect, kPhase, 1e30f), "Reverse");
+    EXPECT_EQ(display(effect, kPhase, -0.5025126f), "Normal");
+    EXPECT_EQ(display(effect, kPhase, -1e30f), "Normal");
+    EXPECT_EQ(display(effect, kPhase, nan), "Reverse");
 }
 
 // Exact decimal ties round to even, whatever C runtime
 // the DLL meets (Windows' own rounds them away from zero).
 TEST(ParameterText, ExactTiesRoundToEven) {
     ChorusEffect effect(nullptr);
-    EXPECT_EQ(display(effect, Depth, 0.0625f), "6.2");     // 6.25
-    EXPECT_EQ(display(effect, Depth, 0.1875f), "18.8");    // 18.75
-    EXPECT_EQ(display(effect, Depth, 0.0078125f), "0.8");  // 0.78125 is above the tie
-    EXPECT_EQ(display(effect, Cutoff, 0.09375f), "1572");  // 1572.5
-    EXPECT_EQ(display(effect, Cutoff, 0.03125f), " 578");  // 577.5
-    EXPECT_EQ(display(effect, Rate, 0.0f), "0.1");
+    EXPECT_EQ(display(effect, kDepth, 0.0625f), "6.2");     // 6.25
+    EXPECT_EQ(display(effect, kDepth, 0.1875f), "18.8");    // 18.75
+    EXPECT_EQ(display(effect, kDepth, 0.0078125f), "0.8");  // 0.78125 is above the tie
+    EXPECT_EQ(display(effect, kCutoff, 0.09375f), "1572");  // 1572.5
+    EXPECT_EQ(display(effect, kCutoff, 0.03125f), " 578");  // 577.5
+    EXPECT_EQ(display(effect, kRate, 0.0f), "0.1");
 }
 
 TEST(ParameterText, NonFiniteAndHugeValuesFormatWithoutFailing) {
     ChorusEffect effect(nullptr);
     const float nan = std::numeric_limits<float>::quiet_NaN();
     const float inf = std::numeric_limits<float>::infinity();
-    EXPECT_EQ(display(effect, Cutoff, nan), " nan");
-    EXPECT_EQ(display(effect, Cutoff, inf), " inf");
-    EXPECT_EQ(display(effect, Cutoff, -inf), "-inf");
-    EXPECT_EQ(display(effect, Rate, -inf), "-inf");
-    EXPECT_EQ(display(effect, Depth, nan), "nan");
-    EXPECT_EQ(display(effect, Voices, nan), "4");
+    EXPECT_EQ(display(effect, kCutoff, nan), " nan");
+    EXPECT_EQ(display(effect, kCutoff, inf), " inf");
+    EXPECT_EQ(display(effect, kCutoff, -inf), "-inf");
+    EXPECT_EQ(display(effect, kRate, -inf), "-inf");
+    EXPECT_EQ(display(effect, kDepth, nan), "nan");
+    EXPECT_EQ(display(effect, kVoices, nan), "4");
     // The conversion itself writes the largest float as printf would...
     char formatted[64];
     chorus::formatCutoffText(3.4028235e38f, formatted);
@@ -208,14 +209,14 @@ TEST(ParameterText, NonFiniteAndHugeValuesFormatWithoutFailing) {
 // pass" shows the overflow text, and no more than ten bytes are written.
 TEST(ParameterText, TextsTooLongForAHostBufferShowTheOverflowText) {
     ChorusEffect effect(nullptr);
-    EXPECT_EQ(display(effect, Cutoff, 3.4028235e38f), " Huge!  ");
-    EXPECT_EQ(display(effect, Depth, 1e7f), " Huge!  ");        // 1000000000.0
-    EXPECT_EQ(display(effect, Cutoff, 62.0f), "987120");         // fits: unchanged
-    EXPECT_EQ(display(effect, Depth, 99999.0f), "9999900.0");    // nine characters fit
-    effect.setParameter(Cutoff, -3.4028235e38f);
+    EXPECT_EQ(display(effect, kCutoff, 3.4028235e38f), " Huge!  ");
+    EXPECT_EQ(display(effect, kDepth, 1e7f), " Huge!  ");        // 1000000000.0
+    EXPECT_EQ(display(effect, kCutoff, 62.0f), "987120");         // fits: unchanged
+    EXPECT_EQ(display(effect, kDepth, 99999.0f), "9999900.0");    // nine characters fit
+    effect.setParameter(kCutoff, -3.4028235e38f);
     char buffer[16];
     std::memset(buffer, '#', sizeof buffer);
-    effect.getParameterDisplay(Cutoff, buffer);
+    effect.getParameterDisplay(kCutoff, buffer);
     EXPECT_STREQ(buffer, " Huge!  ");
     for (std::size_t i = 10; i < sizeof buffer; ++i) EXPECT_EQ(buffer[i], '#') << i;
 }
@@ -232,17 +233,17 @@ TEST(ParameterText, ManyValuesAgreeWithACorrectlyRoundingPrintf) {
                                   : static_cast<float>(state >> 8) * (1.0f / 16777216.0f) * 1.2f - 0.1f;
         char expected[128];
         std::snprintf(expected, sizeof expected, "%4.0f", 15920.0 * static_cast<double>(v) + 80.0);
-        ASSERT_EQ(display(effect, Cutoff, v), expected) << v;
+        ASSERT_EQ(display(effect, kCutoff, v), expected) << v;
         std::snprintf(expected, sizeof expected, "%3.1f", 3.9 * static_cast<double>(v) + 0.1);
-        ASSERT_EQ(display(effect, Rate, v), expected) << v;
+        ASSERT_EQ(display(effect, kRate, v), expected) << v;
         std::snprintf(expected, sizeof expected, "%3.1f", static_cast<double>(v) * 100.0);
-        ASSERT_EQ(display(effect, Depth, v), expected) << v;
+        ASSERT_EQ(display(effect, kDepth, v), expected) << v;
         std::snprintf(expected, sizeof expected, "%d", static_cast<int>(static_cast<double>(v) * 100.0 + 0.5));
-        ASSERT_EQ(display(effect, Predelay, v), expected) << v;
+        ASSERT_EQ(display(effect, kPredelay, v), expected) << v;
         if (v >= 0.001) {
             std::snprintf(expected, sizeof expected, "%2.1f", 20.0 * std::log10(static_cast<double>(v)));
-            ASSERT_EQ(display(effect, Dry, v), expected) << v;
-            ASSERT_EQ(display(effect, Wet, v), expected) << v;
+            ASSERT_EQ(display(effect, kDry, v), expected) << v;
+            ASSERT_EQ(display(effect, kWet, v), expected) << v;
         }
     }
 }

@@ -15,12 +15,13 @@
 
 #include "chorus/SweepValues.h"
 #include "host/FloatingPointControl.h"
+#include "chorus/ParameterIndex.h"
 #include "tests/unit/chorus/TestSeams.h"
 
 namespace {
 
 using I = ChorusEffectInspector;
-enum { Filter, Cutoff, Rate, Depth, Predelay, Phase, Dry, Wet, Voices };
+using namespace chorus;  // the parameter indices
 
 constexpr float kNan = std::numeric_limits<float>::quiet_NaN();
 constexpr float kInf = std::numeric_limits<float>::infinity();
@@ -99,7 +100,7 @@ TEST(ChorusProcessing, TheFirstFrameAfterAResetUsesTheRotationShortenedTowardZer
 
 TEST(ChorusProcessing, TheOscillatorTurnsAsMinusSineAndCosine) {
     ChorusEffect effect(nullptr);
-    effect.setParameter(Rate, 0.7f);
+    effect.setParameter(kRate, 0.7f);
     const double omega = 2.0 * 3.14159265358979323846 * (3.9 * static_cast<double>(0.7f) + 0.1) / 44100.0;
     Block block(1000);
     for (int n = 1; n <= 1000; ++n) {
@@ -113,8 +114,8 @@ TEST(ChorusProcessing, TheOscillatorTurnsAsMinusSineAndCosine) {
 
 TEST(ChorusProcessing, OnlyTheDryPartIsHeardUntilTheShortestDelayHasPassed) {
     ChorusEffect effect(nullptr);
-    effect.setParameter(Depth, 0.0f);
-    effect.setParameter(Predelay, 0.2f);  // 10 + 882 frames at 44100 Hz
+    effect.setParameter(kDepth, 0.0f);
+    effect.setParameter(kPredelay, 0.2f);  // 10 + 882 frames at 44100 Hz
     Block block(2000);
     block.noise(3);
     block.replace(effect);
@@ -129,11 +130,11 @@ TEST(ChorusProcessing, WithoutDepthAndPredelayEveryVoiceReadsTenFramesBack) {
     // An impulse in both inputs: x = 1, so the filter's first output is a0.
     for (float voices : {0.1f, 0.9f}) {
         ChorusEffect effect(nullptr);
-        effect.setParameter(Depth, 0.0f);
-        effect.setParameter(Predelay, 0.0f);
-        effect.setParameter(Dry, 0.0f);
-        effect.setParameter(Wet, 1.0f);
-        effect.setParameter(Voices, voices);
+        effect.setParameter(kDepth, 0.0f);
+        effect.setParameter(kPredelay, 0.0f);
+        effect.setParameter(kDry, 0.0f);
+        effect.setParameter(kWet, 1.0f);
+        effect.setParameter(kVoices, voices);
         Block block(40);
         block.inL[0] = block.inR[0] = 1.0f;
         block.replace(effect);
@@ -156,11 +157,11 @@ TEST(ChorusProcessing, WithoutDepthAndPredelayEveryVoiceReadsTenFramesBack) {
 TEST(ChorusProcessing, AFractionalReadOfARampIsTheRampAtTheDelay) {
     ChorusEffect effect(nullptr);
     effect.setSampleRate(40960.0f);
-    effect.setParameter(Depth, 0.0f);
-    effect.setParameter(Predelay, std::ldexp(1.0f, -13));
-    effect.setParameter(Dry, 0.0f);
-    effect.setParameter(Wet, 1.0f);
-    effect.setParameter(Voices, 0.1f);
+    effect.setParameter(kDepth, 0.0f);
+    effect.setParameter(kPredelay, std::ldexp(1.0f, -13));
+    effect.setParameter(kDry, 0.0f);
+    effect.setParameter(kWet, 1.0f);
+    effect.setParameter(kVoices, 0.1f);
     const chorus::SweepValues sweep = sweepAtRuntime(0.05f, 0.0f, std::ldexp(1.0f, -13), 40960.0f);
     ASSERT_EQ(sweep.centerDelay, 10.5);
 
@@ -183,9 +184,9 @@ TEST(ChorusProcessing, AFractionalReadOfARampIsTheRampAtTheDelay) {
 TEST(ChorusProcessing, VoiceCountsAtTheirThresholds) {
     auto run = [](float voices) {
         ChorusEffect effect(nullptr);
-        effect.setParameter(Voices, voices);
-        effect.setParameter(Depth, 0.8f);
-        effect.setParameter(Predelay, 0.0f);
+        effect.setParameter(kVoices, voices);
+        effect.setParameter(kDepth, 0.8f);
+        effect.setParameter(kPredelay, 0.0f);
         Block block(3000);
         block.noise(11);
         block.replace(effect);
@@ -205,9 +206,9 @@ TEST(ChorusProcessing, VoiceCountsAtTheirThresholds) {
 TEST(ChorusProcessing, PhaseFromHalfReversesTheWetSignalInBothChannels) {
     auto run = [](float phase, float dry) {
         ChorusEffect effect(nullptr);
-        effect.setParameter(Phase, phase);
-        effect.setParameter(Dry, dry);
-        effect.setParameter(Voices, 0.9f);
+        effect.setParameter(kPhase, phase);
+        effect.setParameter(kDry, dry);
+        effect.setParameter(kVoices, 0.9f);
         Block block(3000);
         block.noise(5);
         block.replace(effect);
@@ -228,7 +229,7 @@ TEST(ChorusProcessing, PhaseFromHalfReversesTheWetSignalInBothChannels) {
 
 TEST(ChorusProcessing, WithoutWetEachOutputIsItsInputTimesDryAndTheStateStillAdvances) {
     ChorusEffect effect(nullptr);
-    effect.setParameter(Wet, 0.0f);
+    effect.setParameter(kWet, 0.0f);
     Block block(2000);
     block.noise(9);
     block.replace(effect);
@@ -249,8 +250,8 @@ TEST(ChorusProcessing, WithoutWetEachOutputIsItsInputTimesDryAndTheStateStillAdv
 TEST(ChorusProcessing, OnlyExcursionsAboveOneSetTheClipFlag) {
     auto clips = [](float input, bool accumulate, float before) {
         ChorusEffect effect(nullptr);
-        effect.setParameter(Dry, 1.0f);
-        effect.setParameter(Wet, 0.0f);
+        effect.setParameter(kDry, 1.0f);
+        effect.setParameter(kWet, 0.0f);
         Block block(1, before);
         block.inL[0] = input;
         block.inR[0] = 0.0f;
@@ -270,7 +271,7 @@ TEST(ChorusProcessing, OnlyExcursionsAboveOneSetTheClipFlag) {
     EXPECT_EQ(clips(1.5f, true, -5.0f), 1);
     // The processing never clears it; the editor does.
     ChorusEffect effect(nullptr);
-    effect.setParameter(Dry, 3.0f);
+    effect.setParameter(kDry, 3.0f);
     Block loud(100);
     loud.noise(1, 1.0f);
     loud.replace(effect);
@@ -284,7 +285,7 @@ TEST(ChorusProcessing, OnlyExcursionsAboveOneSetTheClipFlag) {
 
 TEST(ChorusProcessing, ProcessOnSilentBuffersGivesTheValuesOfProcessReplacing) {
     ChorusEffect a(nullptr), b(nullptr);
-    for (ChorusEffect* e : {&a, &b}) e->setParameter(Voices, 0.9f);
+    for (ChorusEffect* e : {&a, &b}) e->setParameter(kVoices, 0.9f);
     Block replaced(5000), added(5000);
     replaced.noise(21);
     added.noise(21);
@@ -398,9 +399,9 @@ TEST(ChorusProcessing, OutputAndFinalStateDoNotDependOnTheBlockSizes) {
         for (bool accumulate : {false, true}) {
             ChorusEffect one(nullptr), many(nullptr);
             for (ChorusEffect* e : {&one, &many}) {
-                e->setParameter(Voices, voices);
-                e->setParameter(Rate, 0.4f);
-                e->setParameter(Depth, 0.5f);
+                e->setParameter(kVoices, voices);
+                e->setParameter(kRate, 0.4f);
+                e->setParameter(kDepth, 0.5f);
             }
             const int frames = 70000;  // across the wrap
             Block a(frames, 0.125f), b(frames, 0.125f);
@@ -438,7 +439,7 @@ bool allFinite(const Block& block) {
 TEST(ChorusProcessing, NonFiniteInputSpoilsOnlyItsOwnBlock) {
     for (float bad : {kNan, kInf, -kInf}) {
         ChorusEffect effect(nullptr);
-        effect.setParameter(Voices, 0.9f);
+        effect.setParameter(kVoices, 0.9f);
         Block spoiled(500);
         spoiled.noise(12);
         spoiled.inL[100] = bad;
@@ -470,12 +471,12 @@ TEST(ChorusProcessing, RecoveryClearsOnlyTheNonFiniteSamplesOfTheRing) {
 
 TEST(ChorusProcessing, ANonFiniteOscillatorRestartsAtSineZeroCosineOne) {
     ChorusEffect effect(nullptr);
-    effect.setParameter(Rate, kNan);  // the rotation becomes NaN
+    effect.setParameter(kRate, kNan);  // the rotation becomes NaN
     Block spoiled(100);
     spoiled.noise(14);
     spoiled.replace(effect);
     EXPECT_TRUE(std::isnan(I::oscSin(effect)));
-    effect.setParameter(Rate, 0.5f);
+    effect.setParameter(kRate, 0.5f);
     Block next(1);
     next.replace(effect);
     EXPECT_EQ(I::oscSin(effect), -truncated24(I::rotSin(effect)));
@@ -488,11 +489,11 @@ TEST(ChorusProcessing, ANonFiniteOscillatorRestartsAtSineZeroCosineOne) {
 // values again the next block is clean.
 TEST(ChorusProcessing, HugeAndNonFiniteParametersStayInBoundsAndRecover) {
     const float values[] = {kNan, kInf, -kInf, 1e30f, -1e30f, 3.4e38f, -3.4e38f, 1e-40f, 2.1e9f, -2.1e9f};
-    for (int index : {Rate, Depth, Predelay, Cutoff, Filter, Dry, Wet, Phase, Voices}) {
+    for (int index : {kRate, kDepth, kPredelay, kCutoff, kFilter, kDry, kWet, kPhase, kVoices}) {
         for (float value : values) {
             ChorusEffect effect(nullptr);
-            effect.setParameter(Voices, 0.9f);
-            effect.setParameter(Depth, 0.6f);
+            effect.setParameter(kVoices, 0.9f);
+            effect.setParameter(kDepth, 0.6f);
             const float sane = effect.getParameter(index);
             effect.setParameter(index, value);
             Block spoiled(300);
@@ -526,7 +527,7 @@ TEST(ChorusProcessing, HugeAndNonFiniteParametersStayInBoundsAndRecover) {
 // proves nothing and is skipped.
 TEST(ChorusProcessing, AResetOnAnotherThreadDuringABlockIsNotOverwritten) {
     ChorusEffect effect(nullptr);
-    effect.setParameter(Voices, 0.9f);
+    effect.setParameter(kVoices, 0.9f);
     Block warmup(1000);
     warmup.replace(effect);
     const int frames = 1 << 22;  // a multiple of the ring length

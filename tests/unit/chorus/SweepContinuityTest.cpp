@@ -13,11 +13,12 @@
 #include "chorus/ModulationOscillator.h"
 #include "chorus/FilterDesign.h"
 #include "host/FloatingPointControl.h"
+#include "chorus/ParameterIndex.h"
 #include "tests/unit/chorus/TestSeams.h"
 
 namespace {
 
-enum { Filter, Cutoff, Rate, Depth, Predelay, Phase, Dry, Wet, Voices };
+using namespace chorus;  // the parameter indices
 
 // Ten minutes of frames from a reset, at the slowest and the fastest rate:
 // s² + c² at every frame.
@@ -56,8 +57,8 @@ struct Sweep {
 // comes out phase-modulated by the sweep.
 std::vector<float> renderSweptTone(const Sweep& sweep, int frames) {
     ChorusEffect effect(nullptr);
-    const float settings[][2] = {{Voices, 0.0f}, {Depth, sweep.depth}, {Rate, sweep.rate}, {Predelay, 0.0f},
-                                 {Dry, 0.0f},    {Wet, 1.0f},          {Filter, 0.0f},     {Cutoff, 1.0f}};
+    const float settings[][2] = {{kVoices, 0.0f}, {kDepth, sweep.depth}, {kRate, sweep.rate}, {kPredelay, 0.0f},
+                                 {kDry, 0.0f},    {kWet, 1.0f},          {kFilter, 0.0f},     {kCutoff, 1.0f}};
     for (const auto& s : settings) effect.setParameter(static_cast<VstInt32>(s[0]), s[1]);
     std::vector<float> in(static_cast<std::size_t>(frames)), outL(in.size()), outR(in.size());
     for (int n = 0; n < frames; ++n)

@@ -6,10 +6,11 @@
 #include <gtest/gtest.h>
 
 #include "editor/AEffEditor.h"
+#include "editor/EditorLayout.h"
 #include "tools/PluginLoader.h"
 #include "tools/skin/EditorHost.h"
 
-constexpr char kEditorClass[] = "Velorin2WndClass_____";
+constexpr const char* kEditorClass = layout::kWindowClassName;
 
 // Whether the class is registered by the plug-in module.
 bool editorClassRegistered();
