@@ -1,11 +1,11 @@
-// The effect's side of its coupling with the editor: the two notices it
-// sends.  The editor library supplies the implementation (a Win32 window in
-// the DLL, a window-less stand-in in the native build).
+// What the effect needs of its editor: the editor base class, and the two
+// notices the effect sends it.  Whoever assembles the plug-in makes the
+// editor (a window in the DLL, none at all in the native builds) and hands it
+// to the effect with ChorusEffect::attachEditor; the effect's library never
+// links editor code.
 #pragma once
 
-#include "editor/AEffEditor.h"
-
-class ChorusEffect;
+#include "host/AEffEditor.h"
 
 class ChorusEditorBase : public AEffEditor {
 public:
@@ -18,7 +18,3 @@ public:
     // Called after every program change: repaint the whole window if open.
     virtual void programChanged() = 0;
 };
-
-// Creates the editor for an effect; the editor attaches itself with setEditor.
-// Null when it cannot be made.
-ChorusEditorBase* createChorusEditor(ChorusEffect* effect);

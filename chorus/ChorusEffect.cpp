@@ -1,15 +1,12 @@
 // The effect object: construction, programs and their names, the sample
-// rate, and the factory that "main" calls.
+// rate.
 #include "chorus/ChorusEffect.h"
 
 #include <cfloat>
 #include <cstring>
-#include <new>
 
 #include "chorus/ChorusEditorBase.h"
 #include "chorus/ParameterTable.h"
-#include "host/Platform.h"
-#include "host/PluginMain.h"
 
 namespace {
 
@@ -32,7 +29,7 @@ constexpr std::size_t kNameCapacity = sizeof(ChorusProgram::name);
 
 }  // namespace
 
-ChorusEffect::ChorusEffect(audioMasterCallback audioMaster)
+ChorusEffect::ChorusEffect(audioMasterCallback audioMaster, const platform::SampleMemory& memory)
     : AudioEffect(audioMaster, kNumPrograms, kNumParams),
       oscSin(0.0),
       oscCos(1.0),
@@ -51,44 +48,42 @@ ChorusEffect::ChorusEffect(audioMasterCallback audioMaster)
       clipFlag(0),
       programs(),
       previousFilterB1(0.0f),
-      previousFilterB2(0.0f) {
+      previousFilterB2(0.0f),
+      sampleMemory(memory) {
     setNumInputs(2);
     setNumOutputs(2);
     setUniqueID(fourCharCode('V', 'l', 'r', '2'));
     canMono(true);
     canProcessReplacing(true);
 
-    programs[0] = kDefaultProgram;
-
-    delayLine = platform::allocateSamples(kDelayLineLength);
-    writePos = 0;
-    oscSin = 0.0;
-    oscCos = 1.0;
-    applyRotation();
-
-    for (VstInt32 i = 1; i < kNumPrograms; ++i) programs[i] = programs[0];
+    for (ChorusProgram& program : programs) program = kDefaultProgram;
 
     // Without its delay line the effect is deleted again (isUsable), so it
-    // makes no editor and applies no program.
+    // applies no program.
+    delayLine = sampleMemory.allocate(kDelayLineLength);
     if (!delayLine) return;
-    createChorusEditor(this);
-    if (!editor) return;
     setProgram(0);
     previousFilterB1 = filterB1;
     previousFilterB2 = filterB2;
 }
 
-ChorusEffect::~ChorusEffect() { platform::freeSamples(delayLine); }
+ChorusEffect::~ChorusEffect() { sampleMemory.release(delayLine); }
 
-bool ChorusEffect::isUsable() const { return delayLine != nullptr && editor != nullptr; }
-
-ChorusEditorBase* ChorusEffect::chorusEditor() const { return static_cast<ChorusEditorBase*>(editor); }
+void ChorusEffect::attachEditor(ChorusEditorBase* newEditor) {
+    chorusEditor = newEditor;
+    setEditor(newEditor);
+}
 
 void ChorusEffect::silenceDelayLine() { std::memset(delayLine, 0, kDelayLineLength * sizeof(float)); }
 
-// Applies a program: its coefficients through setParameter (which also tells
-// the editor), then a silent delay line, the oscillator at phase zero and the
-// write position at the start.  The filter state and the clip flag stay.
+// Applies a program: a silent delay line, the oscillator at phase zero and
+// the write position at the start; the filter state and the clip flag stay.
+// The program's values are already stored where the processing reads them,
+// so only what a value derives has to be redone: the filter coefficients
+// (Filter, Cutoff) and the rotation (Rate).  Depth and Phase pass through
+// setParameter as well, which stores them unchanged and tells the editor;
+// the other four are read by the processing at the start of each block, and
+// the editor repaints its whole window after the change anyway.
 void ChorusEffect::setProgram(VstInt32 program) {
     // The dispatcher passes only 0 to 15; a direct call with another index
     // is not applied.
@@ -107,7 +102,7 @@ void ChorusEffect::setProgram(VstInt32 program) {
     writePos = 0;
     resetCount.store(resetCount.load(std::memory_order_relaxed) + 1, std::memory_order_release);
 
-    if (ChorusEditorBase* e = chorusEditor()) e->programChanged();
+    if (chorusEditor) chorusEditor->programChanged();
 }
 
 // Stores at most 31 characters and the terminator; a null text is ignored.
@@ -137,15 +132,5 @@ void ChorusEffect::getProgramName(char* name) {
 void ChorusEffect::setSampleRate(float rate) {
     if (!(rate > 0.0f && rate <= FLT_MAX)) return;  // NaN and infinity fail too
     sampleRate = rate;
-    silenceDelayLine();
     setProgram(curProgram);
-}
-
-AudioEffect* createEffectInstance(audioMasterCallback audioMaster) {
-    ChorusEffect* effect = new (std::nothrow) ChorusEffect(audioMaster);
-    if (effect && !effect->isUsable()) {
-        delete effect;
-        effect = nullptr;
-    }
-    return effect;
 }

@@ -7,6 +7,7 @@
 
 #include "chorus/ChorusProgram.h"
 #include "host/AudioEffect.h"
+#include "host/Platform.h"
 
 class ChorusEditorBase;
 
@@ -16,12 +17,18 @@ public:
     static constexpr VstInt32 kNumParams = 9;
     static constexpr int kDelayLineLength = 65536;
 
-    explicit ChorusEffect(audioMasterCallback audioMaster);
+    // The delay line comes from `memory` and goes back to it.
+    explicit ChorusEffect(audioMasterCallback audioMaster,
+                          const platform::SampleMemory& memory = platform::systemSampleMemory());
     ~ChorusEffect() override;
 
-    // False when the delay line or the editor could not be made; such an
-    // effect is deleted again instead of being handed to the host.
-    bool isUsable() const;
+    // False when the delay line could not be had; such an effect is deleted
+    // again instead of being handed to a host.
+    bool isUsable() const { return delayLine != nullptr; }
+
+    // Hands the effect its editor, which it then owns (the base class deletes
+    // it) and notifies of every parameter and program change.
+    void attachEditor(ChorusEditorBase* newEditor);
 
     void setParameter(VstInt32 index, float value) override;
     float getParameter(VstInt32 index) override;
@@ -36,9 +43,10 @@ public:
     void setSampleRate(float sampleRate) override;
 
     // The clip report for the editor's indicator: the processing only ever
-    // sets it, the editor reads it and clears it.
-    VstInt32 getClipFlag() const { return clipFlag; }
-    void clearClipFlag() { clipFlag = 0; }
+    // sets it; the editor takes it, reading and clearing it in one atomic
+    // step, so that a clip the audio thread reports meanwhile is not lost.
+    VstInt32 takeClipFlag() { return clipFlag.exchange(0, std::memory_order_relaxed); }
+    VstInt32 getClipFlag() const { return clipFlag.load(std::memory_order_relaxed); }
 
 private:
     // The processing state and the programs, in their documented order.
@@ -55,7 +63,7 @@ private:
     float filterA0;
     float filterA1;
     float filterA2;
-    VstInt32 clipFlag;
+    std::atomic<VstInt32> clipFlag;
     ChorusProgram programs[kNumPrograms];
 
     // The feedback coefficients that the previous block ran with (at first,
@@ -64,6 +72,9 @@ private:
     float previousFilterB1;
     float previousFilterB2;
 
+    const platform::SampleMemory& sampleMemory;
+    ChorusEditorBase* chorusEditor = nullptr;  // the editor, owned by the base class as `editor`
+
     // Counts the resets of the processing state (program and sample-rate
     // changes).  A block that runs while one happens on another thread sees
     // the count change, does not write its oscillator and write position
@@ -71,7 +82,6 @@ private:
     // release stores are plain moves on x86.
     std::atomic<std::uint32_t> resetCount{0};
 
-    ChorusEditorBase* chorusEditor() const;
     void designFilter();    // from the current program's Filter and Cutoff
     void applyRotation();   // from the current program's Rate
     void silenceDelayLine();

@@ -392,7 +392,7 @@ VELORIN_REALIGN_STACK void ChorusEffect::processBlock(float** inputs, float** ou
     // silenced again, so the next block starts as a reset promises.
     filterZ1 = st.z1;
     filterZ2 = st.z2;
-    if (st.clipped) clipFlag = 1;
+    if (st.clipped) clipFlag.store(1, std::memory_order_relaxed);
     if (resetCount.load(std::memory_order_acquire) == resetsAtStart) {
         oscSin = st.oscSin;
         oscCos = st.oscCos;

@@ -7,13 +7,10 @@ namespace chorus {
 namespace {
 
 constexpr double kPi = 3.14159265358979323846;
-constexpr double kTwoPi = 2.0 * kPi;
 
 }  // namespace
 
 double cutoffFrequency(float cutoff) { return 15920.0 * static_cast<double>(cutoff) + 80.0; }
-
-double modulationFrequency(float rate) { return 3.9 * static_cast<double>(rate) + 0.1; }
 
 FilterCoefficients designFilter(bool lowPass, float cutoff, float sampleRate) {
     const double fs = sampleRate;
@@ -37,11 +34,6 @@ FilterCoefficients designFilter(bool lowPass, float cutoff, float sampleRate) {
     c.b1 = static_cast<float>((lowPass ? 2.0 * (1.0 - kk) : 2.0 * (kk - 1.0)) * a);
     c.b2 = static_cast<float>((1.0 - sqrt2 * k + kk) * a);
     return c;
-}
-
-OscillatorRotation oscillatorRotation(float rate, float sampleRate) {
-    const double omega = kTwoPi * modulationFrequency(rate) / static_cast<double>(sampleRate);
-    return {std::cos(omega), std::sin(omega)};
 }
 
 }  // namespace chorus

@@ -1,16 +1,12 @@
-// The quantities that Filter, Cutoff and Rate derive when they are set:
-// the wet-path filter's five coefficients and the modulation
-// oscillator's rotation.  Computed in double, transcendental functions
-// included, and never per sample.
+// What Filter and Cutoff derive when they are set: the wet-path filter's
+// five coefficients.  Computed in double, transcendental functions included,
+// and never per sample.
 #pragma once
 
 namespace chorus {
 
 // Cutoff frequency in Hz: 15920 × value + 80 (80 Hz to 16000 Hz for 0..1).
 double cutoffFrequency(float cutoff);
-
-// Modulation rate in Hz: 3.9 × value + 0.1 (0.1 Hz to 4.0 Hz for 0..1).
-double modulationFrequency(float rate);
 
 struct FilterCoefficients {
     float a0;
@@ -38,14 +34,5 @@ constexpr double kHighestCutoffPerSampleRate = 0.49;
 //   b2 = (1 − √2·k + k²)A,
 // each stored as a float, b1 and b2 scaled by A as already rounded to float.
 FilterCoefficients designFilter(bool lowPass, float cutoff, float sampleRate);
-
-struct OscillatorRotation {
-    double cosine;
-    double sine;
-};
-
-// The rotation per frame of the modulation oscillator:
-// ω = 2π × (3.9 × rate + 0.1) / sampleRate.
-OscillatorRotation oscillatorRotation(float rate, float sampleRate);
 
 }  // namespace chorus

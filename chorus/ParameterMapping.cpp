@@ -4,6 +4,7 @@
 #include "chorus/ChorusEditorBase.h"
 #include "chorus/ChorusEffect.h"
 #include "chorus/FilterDesign.h"
+#include "chorus/OscillatorRotation.h"
 #include "chorus/ParameterTable.h"
 
 void ChorusEffect::setParameter(VstInt32 index, float value) {
@@ -16,7 +17,7 @@ void ChorusEffect::setParameter(VstInt32 index, float value) {
         }
     }
     // Every call tells the editor, an index outside 0 to 8 included.
-    if (ChorusEditorBase* e = chorusEditor()) e->parameterChanged(index, value);
+    if (chorusEditor) chorusEditor->parameterChanged(index, value);
 }
 
 float ChorusEffect::getParameter(VstInt32 index) {

@@ -50,6 +50,17 @@ inline bool isLowPass(float filter) {
 // (NaN therefore reverses).
 inline bool isPhaseReversed(float phase) { return !(phase < 0.5); }
 
+// What the Phase text and the editor's buttons show: the entry of the
+// two-entry table at value × 1.99f truncated toward zero, and outside the
+// table what the processing applies.  So 0.5 up to 1/1.99 shows "Normal"
+// although the processing reverses it: the table's split is at 1/1.99.
+inline bool showsPhaseReversed(float phase) {
+    const double type = typeProduct(phase);
+    if (type > -1.0 && type < 1.0) return false;
+    if (type >= 1.0 && type < 2.0) return true;
+    return isPhaseReversed(phase);
+}
+
 // 1 below 0.33333, 2 below 0.66666, otherwise 4 (NaN included).  The
 // thresholds are those decimal numbers as doubles, not thirds.
 inline int voiceCountFor(float voices) {

@@ -9,6 +9,7 @@
 #include "chorus/ChorusEffect.h"
 #include "chorus/DecimalFormat.h"
 #include "chorus/FilterDesign.h"
+#include "chorus/OscillatorRotation.h"
 #include "chorus/ParameterTable.h"
 #include "host/NumberToText.h"
 
@@ -36,21 +37,7 @@ void formatDepthText(float value, char* text) { formatFixed(text, static_cast<do
 
 void formatPredelayText(float value, char* text) { formatTruncated(text, static_cast<double>(value) * 100.0 + 0.5); }
 
-// Within the table the entry at value × 1.99 truncated, as specified (so
-// 0.5 up to 1/1.99 reads "Normal" although it is processed reversed);
-// outside it, the phase that the processing applies.
-void formatPhaseText(float value, char* text) {
-    const double type = typeProduct(value);
-    int entry;
-    if (type > -1.0 && type < 1.0) {
-        entry = 0;
-    } else if (type >= 1.0 && type < 2.0) {
-        entry = 1;
-    } else {
-        entry = isPhaseReversed(value) ? 1 : 0;
-    }
-    copyText(text, kPhaseNames[entry]);
-}
+void formatPhaseText(float value, char* text) { copyText(text, kPhaseNames[showsPhaseReversed(value) ? 1 : 0]); }
 
 // Below 0.001, 0 and negative values included, the level is "-oo", so the
 // logarithm never sees 0; NaN reads "nan".

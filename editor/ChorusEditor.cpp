@@ -16,8 +16,6 @@ constexpr UINT kClipTimerPeriod = 125;  // milliseconds
 // Editors of every effect in the process share one window class; it is
 // registered while any of them holds an open() not yet matched by close().
 int windowCount = 0;
-// The editor whose window CreateWindowExA is creating, for WM_CREATE.
-ChorusEditor* creatingEditor = nullptr;
 
 HINSTANCE moduleInstance() { return static_cast<HINSTANCE>(hInstance); }
 
@@ -57,9 +55,7 @@ void releaseGdiObject(Handle& object) {
 
 }  // namespace
 
-ChorusEditor::ChorusEditor(ChorusEffect* effect) : ChorusEditorBase(effect), chorus(effect) {
-    effect->setEditor(this);
-}
+ChorusEditor::ChorusEditor(ChorusEffect* effect) : ChorusEditorBase(effect) {}
 
 ChorusEditor::~ChorusEditor() {
     if (IsWindow(window) && IsWindowVisible(window)) {
@@ -73,6 +69,8 @@ ChorusEditor::~ChorusEditor() {
     close();
     window = nullptr;
 }
+
+ChorusEffect& ChorusEditor::chorus() const { return *static_cast<ChorusEffect*>(effect); }
 
 VstInt32 ChorusEditor::getRect(ERect** rect) {
     *rect = const_cast<ERect*>(&layout::editorRect);
@@ -90,11 +88,11 @@ VstInt32 ChorusEditor::open(void* parentWindow) {
     skin = nullptr;
     dataBlank = 1;  // a new window shows the skin's empty DATA box
 
-    creatingEditor = this;
-    window = CreateWindowExA(0, layout::kWindowClassName, layout::kWindowTitle, WS_CHILD | WS_VISIBLE, CW_USEDEFAULT, CW_USEDEFAULT,
-                             layout::kWidth, layout::kHeight, static_cast<HWND>(parentWindow), nullptr,
-                             moduleInstance(), nullptr);
-    creatingEditor = nullptr;
+    // The window finds this editor in its creation parameter: editors that
+    // host threads open at the same time cannot take each other's window.
+    window = CreateWindowExA(0, layout::kWindowClassName, layout::kWindowTitle, WS_CHILD | WS_VISIBLE,
+                             CW_USEDEFAULT, CW_USEDEFAULT, layout::kWidth, layout::kHeight,
+                             static_cast<HWND>(parentWindow), nullptr, moduleInstance(), this);
     if (window) return 1;
     // No window, nothing for close() to undo: give the class count back.
     holdsClass = false;
@@ -128,7 +126,7 @@ void ChorusEditor::parameterChanged(VstInt32 index, float) {
 }
 
 void ChorusEditor::programChanged() {
-    if (IsWindow(window)) InvalidateRect(window, nullptr, TRUE);
+    if (IsWindow(window)) update();
 }
 
 LRESULT CALLBACK ChorusEditor::windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -136,8 +134,9 @@ LRESULT CALLBACK ChorusEditor::windowProc(HWND window, UINT message, WPARAM wPar
     if (!editor) {
         // Messages before WM_CREATE (WM_NCCREATE and friends) and after a
         // detach get the default handling.
-        if (message != WM_CREATE || !creatingEditor) return DefWindowProcA(window, message, wParam, lParam);
-        editor = creatingEditor;
+        if (message != WM_CREATE) return DefWindowProcA(window, message, wParam, lParam);
+        editor = static_cast<ChorusEditor*>(reinterpret_cast<const CREATESTRUCTA*>(lParam)->lpCreateParams);
+        if (!editor) return DefWindowProcA(window, message, wParam, lParam);
         editor->window = window;
         SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(editor));
     }
@@ -239,7 +238,7 @@ void ChorusEditor::mouseDown(int x, int y) {
         // Jump the knob to the pointer's direction at once.
         SendMessageA(window, WM_MOUSEMOVE, 0, MAKELPARAM(x, y));
     } else if (action.kind == controls::MouseAction::kPressButton) {
-        effect->setParameter(action.parameter, action.value);
+        chorus().setParameter(action.parameter, action.value);
         invalidate(action.button->pairFirst, false);
         invalidate(action.button->pairSecond, false);
     }
@@ -249,8 +248,13 @@ void ChorusEditor::mouseMove(int x, int y) {
     const controls::MouseAction action = drag.move(x, y);
     switch (action.kind) {
     case controls::MouseAction::kSetKnob:
-        effect->setParameter(action.parameter, action.value);
-        effect->setParameterAutomated(action.parameter, action.value);
+        // Set the value as every control of the editor does (the buttons do
+        // only this), then hand it to the base class's automation service,
+        // which sets it again and tells the host so that it can record the
+        // move.  The repeat stores the same value and derives the same
+        // coefficients.
+        chorus().setParameter(action.parameter, action.value);
+        chorus().setParameterAutomated(action.parameter, action.value);
         showParameterValue(action.parameter);
         invalidate(controls::knobSquare(*action.knob), true);
         break;
@@ -269,5 +273,3 @@ void ChorusEditor::mouseUp(int, int) {
     drag.end();
     if (GetCapture() == window) ReleaseCapture();
 }
-
-ChorusEditorBase* createChorusEditor(ChorusEffect* effect) { return new (std::nothrow) ChorusEditor(effect); }

@@ -26,6 +26,9 @@ public:
     void programChanged() override;
 
 private:
+    // The effect this editor shows; the constructor takes no other kind.
+    ChorusEffect& chorus() const;
+
     static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
@@ -53,7 +56,6 @@ private:
     void showDataText(const char* text);
     void drawDataBox(const char* text);
 
-    ChorusEffect* chorus;
     HWND window = nullptr;
     HFONT font = nullptr;
     short dataBlank = 1;

@@ -23,9 +23,9 @@ void ChorusEditor::showDark(HDC dc, const SkinBitmap* face, const layout::Area& 
 
 void ChorusEditor::paint(HDC dc) {
     for (const layout::KnobCircle& knob : layout::knobCircles)
-        drawKnobMarker(dc, knob, effect->getParameter(knob.parameter));
+        drawKnobMarker(dc, knob, chorus().getParameter(knob.parameter));
 
-    if (controls::selectsUpperSetting(effect->getParameter(layout::kFilter))) {
+    if (controls::showsSecondSetting(layout::kFilter, chorus().getParameter(layout::kFilter))) {
         showLit(dc, layout::highPassButton);
         showDark(dc, lowPassOff, layout::lowPassButton);
     } else {
@@ -33,7 +33,7 @@ void ChorusEditor::paint(HDC dc) {
         showDark(dc, highPassOff, layout::highPassButton);
     }
 
-    if (controls::selectsUpperSetting(effect->getParameter(layout::kPhase))) {
+    if (controls::showsSecondSetting(layout::kPhase, chorus().getParameter(layout::kPhase))) {
         showLit(dc, layout::phaseMinusButton);
         showDark(dc, phasePlusOff, layout::phasePlusButton);
     } else {
@@ -61,23 +61,25 @@ void ChorusEditor::drawKnobMarker(HDC dc, const layout::KnobCircle& knob, float 
     DeleteDC(memory);
 }
 
+// Lit when a block has clipped since the last tick.  Reading and clearing
+// the report is one step, so a clip the audio thread reports meanwhile
+// lights the next tick.
 void ChorusEditor::updateClipLed() {
+    const bool clipped = chorus().takeClipFlag() != 0;
     HDC dc = GetDC(window);
-    if (dc) {
-        if (chorus->getClipFlag())
-            showLit(dc, layout::clipIndicator);
-        else
-            showDark(dc, clipOff, layout::clipIndicator);
-        ReleaseDC(window, dc);
-    }
-    chorus->clearClipFlag();
+    if (!dc) return;
+    if (clipped)
+        showLit(dc, layout::clipIndicator);
+    else
+        showDark(dc, clipOff, layout::clipIndicator);
+    ReleaseDC(window, dc);
 }
 
 void ChorusEditor::showParameterValue(int index) {
     char text[64] = "";
     char unit[16] = "";
-    effect->getParameterDisplay(index, text);
-    effect->getParameterLabel(index, unit);
+    chorus().getParameterDisplay(index, text);
+    chorus().getParameterLabel(index, unit);
     // The unit follows the value without a separator: "8040Hz", "-6.0dB".
     text[sizeof text - 1] = 0;
     unit[sizeof unit - 1] = 0;

@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "chorus/ParameterTable.h"
+
 namespace controls {
 
 namespace {
@@ -94,6 +96,12 @@ layout::Area repaintArea(int parameter) {
                                              layout::phaseMinusButton.right, layout::phaseMinusButton.bottom};
     if (const layout::KnobCircle* knob = knobFor(parameter)) return knobSquare(*knob);
     return {0, 0, 0, 0};
+}
+
+bool showsSecondSetting(int parameter, float value) {
+    if (parameter == layout::kFilter) return !chorus::isLowPass(value);
+    if (parameter == layout::kPhase) return chorus::showsPhaseReversed(value);
+    return false;
 }
 
 MouseAction KnobDrag::press(int x, int y) {

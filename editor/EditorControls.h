@@ -51,9 +51,10 @@ const PushButton* buttonAt(int x, int y);
 // control.
 layout::Area repaintArea(int parameter);
 
-// Whether a two-way parameter (Filter, Phase) selects its second setting:
-// high pass, reversed phase.  The split is where the parameter texts switch.
-inline bool selectsUpperSetting(float value) { return value * 1.99f >= 1.0f; }
+// Whether a button pair (Filter, Phase) lights its second button, high pass
+// or reversed phase, for a value.  The effect decides: the lit button always
+// names what the parameter's value text names.
+bool showsSecondSetting(int parameter, float value);
 
 // What the window should do in answer to a mouse event.
 struct MouseAction {

@@ -5,7 +5,7 @@
 #pragma once
 
 #include "chorus/ParameterTable.h"
-#include "editor/AEffEditor.h"
+#include "host/AEffEditor.h"
 
 namespace layout {
 

@@ -1,15 +1,20 @@
 // What the portable effect needs from the operating system besides the
 // floating-point control (see host/FloatingPointControl.h): zeroed memory for
-// its delay line.  Implemented with Win32 in the DLL and with the C library
-// in the native build.
+// its delay line.  The system's own comes from Win32 in the DLL and from the
+// C library in the native build; tests hand an effect memory of their own.
 #pragma once
 
 #include <cstddef>
 
 namespace platform {
 
-// Zero-filled memory for count samples; null when it cannot be had.
-float* allocateSamples(std::size_t count);
-void freeSamples(float* samples);
+struct SampleMemory {
+    // Zero-filled memory for count samples; null when it cannot be had.
+    float* (*allocate)(std::size_t count);
+    // Gives back what allocate returned; null is ignored.
+    void (*release)(float* samples);
+};
+
+const SampleMemory& systemSampleMemory();
 
 }  // namespace platform

@@ -4,8 +4,17 @@
 
 namespace platform {
 
-float* allocateSamples(std::size_t count) { return static_cast<float*>(std::calloc(count, sizeof(float))); }
+namespace {
 
-void freeSamples(float* samples) { std::free(samples); }
+float* allocate(std::size_t count) { return static_cast<float*>(std::calloc(count, sizeof(float))); }
+
+void release(float* samples) { std::free(samples); }
+
+}  // namespace
+
+const SampleMemory& systemSampleMemory() {
+    static constexpr SampleMemory memory = {allocate, release};
+    return memory;
+}
 
 }  // namespace platform

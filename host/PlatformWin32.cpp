@@ -4,12 +4,21 @@
 
 namespace platform {
 
-float* allocateSamples(std::size_t count) {
+namespace {
+
+float* allocate(std::size_t count) {
     return static_cast<float*>(GlobalAlloc(GMEM_FIXED | GMEM_ZEROINIT, count * sizeof(float)));
 }
 
-void freeSamples(float* samples) {
+void release(float* samples) {
     if (samples) GlobalFree(samples);
+}
+
+}  // namespace
+
+const SampleMemory& systemSampleMemory() {
+    static constexpr SampleMemory memory = {allocate, release};
+    return memory;
 }
 
 }  // namespace platform

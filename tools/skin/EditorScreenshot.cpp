@@ -9,7 +9,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "editor/AEffEditor.h"
+#include "host/AEffEditor.h"
 #include "tools/PluginLoader.h"
 #include "tools/skin/EditorHost.h"
 

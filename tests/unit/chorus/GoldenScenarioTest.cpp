@@ -1,14 +1,13 @@
 // ChorusEffect against the reference model, bit for bit, on the golden
 // scenarios: every voice count, both filter types, reversed phase, extreme
-// Rate, Depth and Predelay, 22050 to 96000 Hz, the ring wrap with its Newton
-// step, denormal decay, clipping, process and in-place buffers, mid-run
+// Rate, Depth and Predelay, 22050 to 96000 Hz, the ring's wrap, cutoff and
+// sample-rate jumps that rescale the filter state, denormal decay, clipping, process and in-place buffers, mid-run
 // changes and random block splits.  The final processing state must agree
 // as well.
 #include <gtest/gtest.h>
 
 #include <cstring>
 
-#include "host/PluginMain.h"
 #include "tests/unit/chorus/GoldenScenarios.h"
 #include "tests/unit/chorus/TestSeams.h"
 

@@ -7,6 +7,7 @@
 #include <limits>
 
 #include "chorus/FilterDesign.h"
+#include "chorus/OscillatorRotation.h"
 #include "chorus/ParameterTable.h"
 #include "tests/unit/chorus/TestSeams.h"
 
@@ -56,26 +57,27 @@ TEST(ParameterMapping, GetParameterReturnsTheValueGivenBitForBit) {
 TEST(ParameterMapping, IndicesOutsideTheTableChangeNothingButStillNotifyTheEditor) {
     ChorusEffect effect(nullptr);
     const Coefficients before = coefficients(effect);
-    seams::editorLog() = {};
+    const seams::EditorLog& log = seams::attachRecordingEditor(effect);
     effect.setParameter(9, 0.7f);
     effect.setParameter(-1, 0.7f);
     EXPECT_EQ(effect.getParameter(9), 0.0f);
     EXPECT_EQ(effect.getParameter(-1), 0.0f);
     EXPECT_EQ(effect.getParameter(1000), 0.0f);
     EXPECT_TRUE(coefficients(effect) == before);
-    ASSERT_EQ(seams::editorLog().indices.size(), 2u);
-    EXPECT_EQ(seams::editorLog().indices[0], 9);
-    EXPECT_EQ(seams::editorLog().values[0], 0.7f);
+    ASSERT_EQ(log.indices.size(), 2u);
+    EXPECT_EQ(log.indices[0], 9);
+    EXPECT_EQ(log.values[0], 0.7f);
 }
 
 TEST(ParameterMapping, EverySetParameterEndsWithTheEditorNotice) {
     ChorusEffect effect(nullptr);
+    seams::EditorLog& log = seams::attachRecordingEditor(effect);
     for (int index = 0; index < 9; ++index) {
-        seams::editorLog() = {};
+        log = {};
         effect.setParameter(index, 0.25f);
-        ASSERT_EQ(seams::editorLog().indices.size(), 1u);
-        EXPECT_EQ(seams::editorLog().indices[0], index);
-        EXPECT_EQ(seams::editorLog().values[0], 0.25f);
+        ASSERT_EQ(log.indices.size(), 1u);
+        EXPECT_EQ(log.indices[0], index);
+        EXPECT_EQ(log.values[0], 0.25f);
     }
 }
 

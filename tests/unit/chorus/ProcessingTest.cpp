@@ -269,7 +269,7 @@ TEST(ChorusProcessing, OnlyExcursionsAboveOneSetTheClipFlag) {
     EXPECT_EQ(clips(0.2f, true, 0.9f), 0);
     EXPECT_EQ(clips(0.5f, true, 5.0f), 0);
     EXPECT_EQ(clips(1.5f, true, -5.0f), 1);
-    // The processing never clears it; the editor does.
+    // The processing never clears it; the editor takes it.
     ChorusEffect effect(nullptr);
     effect.setParameter(kDry, 3.0f);
     Block loud(100);
@@ -279,8 +279,9 @@ TEST(ChorusProcessing, OnlyExcursionsAboveOneSetTheClipFlag) {
     Block quiet(100);
     quiet.replace(effect);
     EXPECT_EQ(effect.getClipFlag(), 1);
-    effect.clearClipFlag();
+    EXPECT_EQ(effect.takeClipFlag(), 1);
     EXPECT_EQ(effect.getClipFlag(), 0);
+    EXPECT_EQ(effect.takeClipFlag(), 0);
 }
 
 TEST(ChorusProcessing, ProcessOnSilentBuffersGivesTheValuesOfProcessReplacing) {

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "host/PluginMain.h"
+#include "host/PluginEntry.h"
 #include "tests/unit/chorus/TestSeams.h"
 
 namespace {
@@ -55,6 +55,7 @@ TEST(ChorusPrograms, AfterConstructionEveryProgramIsTheDefaultOne) {
 
 TEST(ChorusPrograms, TheRecordShowsTheChorusAsAHostExpectsIt) {
     ChorusEffect effect(nullptr);
+    seams::attachRecordingEditor(effect);
     const AEffect* e = effect.getAeffect();
     EXPECT_EQ(e->numPrograms, 16);
     EXPECT_EQ(e->numParams, 9);
@@ -119,9 +120,8 @@ TEST(ChorusPrograms, AProgramChangeNotifiesTheEditorFiveTimesThenAsksForOneRepai
     effect.setProgram(5);
     effect.setParameter(3, 0.7f);
     effect.setParameter(5, 0.25f);
-    seams::editorLog() = {};
+    const seams::EditorLog& log = seams::attachRecordingEditor(effect);
     effect.setProgram(5);
-    const seams::EditorLog& log = seams::editorLog();
     const std::vector<std::string> expected = {"parameterChanged 0", "parameterChanged 1", "parameterChanged 2",
                                                "parameterChanged 3", "parameterChanged 5", "programChanged"};
     EXPECT_EQ(log.entries, expected);
@@ -131,12 +131,16 @@ TEST(ChorusPrograms, AProgramChangeNotifiesTheEditorFiveTimesThenAsksForOneRepai
     EXPECT_EQ(log.values[4], 0.25f);
 }
 
-TEST(ChorusPrograms, ConstructionAppliesProgramZeroThroughTheEditorNotices) {
+// The editor comes from whoever assembles the plug-in: the effect works
+// without one, and the one it is handed is reported to the host.
+TEST(ChorusPrograms, TheEffectTakesTheEditorItIsHanded) {
     ChorusEffect effect(nullptr);
-    const std::vector<std::string> expected = {"parameterChanged 0", "parameterChanged 1", "parameterChanged 2",
-                                               "parameterChanged 3", "parameterChanged 5", "programChanged"};
-    EXPECT_EQ(seams::editorLog().entries, expected);
+    EXPECT_EQ(effect.getEditor(), nullptr);
+    EXPECT_EQ(effect.getAeffect()->flags & effFlagsHasEditor, 0);
+    processNoise(effect, 100);
+    seams::attachRecordingEditor(effect);
     EXPECT_NE(effect.getEditor(), nullptr);
+    EXPECT_NE(effect.getAeffect()->flags & effFlagsHasEditor, 0);
 }
 
 TEST(ChorusPrograms, ASampleRateChangeKeepsTheValuesAndRedesignsForTheNewRate) {
@@ -226,29 +230,36 @@ TEST(ChorusPrograms, AProgramIndexOutsideTheTableIsNotApplied) {
     EXPECT_EQ(I::writePos(effect), 100);
 }
 
-TEST(ChorusPrograms, TheFactoryGivesNoEffectWithoutItsEditorOrItsDelayLine) {
-    seams::failEditorCreation = true;
-    EXPECT_EQ(createEffectInstance(nullptr), nullptr);
-    seams::failEditorCreation = false;
-    EXPECT_EQ(seams::liveSampleBuffers, 0);
-
+TEST(ChorusPrograms, AnEffectWithoutItsDelayLineIsNotUsedAndTheLineGoesBack) {
     seams::failSampleAllocation = true;
-    EXPECT_EQ(createEffectInstance(nullptr), nullptr);
+    {
+        ChorusEffect effect(nullptr, seams::countingSampleMemory());
+        EXPECT_FALSE(effect.isUsable());
+    }
     seams::failSampleAllocation = false;
     EXPECT_EQ(seams::liveSampleBuffers, 0);
-
-    AudioEffect* effect = createEffectInstance(nullptr);
-    ASSERT_NE(effect, nullptr);
-    EXPECT_EQ(seams::liveSampleBuffers, 1);
-    delete effect;
+    {
+        ChorusEffect effect(nullptr, seams::countingSampleMemory());
+        EXPECT_TRUE(effect.isUsable());
+        EXPECT_EQ(seams::liveSampleBuffers, 1);
+    }
     EXPECT_EQ(seams::liveSampleBuffers, 0);
 }
 
-TEST(ChorusPrograms, MainHandsTheHostTheRecordOfANewChorus) {
+// What "main" does for the chorus: no record for a host without a callback
+// or one that answers the version request with 0, and none for an effect
+// that cannot be made.
+TEST(ChorusPrograms, OpeningTheEffectHandsTheHostTheRecordOfANewChorus) {
     static auto host = [](AEffect*, VstInt32 opcode, VstInt32, VstInt32, void*, float) -> VstInt32 {
         return opcode == audioMasterVersion ? 2400 : 0;
     };
-    AEffect* record = pluginMain(+host);
+    static auto oldHost = [](AEffect*, VstInt32, VstInt32, VstInt32, void*, float) -> VstInt32 { return 0; };
+    auto chorus = [](audioMasterCallback audioMaster) -> AudioEffect* { return new ChorusEffect(audioMaster); };
+    auto nothing = [](audioMasterCallback) -> AudioEffect* { return nullptr; };
+    EXPECT_EQ(openEffect(nullptr, chorus), nullptr);
+    EXPECT_EQ(openEffect(+oldHost, chorus), nullptr);
+    EXPECT_EQ(openEffect(+host, nothing), nullptr);
+    AEffect* record = openEffect(+host, chorus);
     ASSERT_NE(record, nullptr);
     EXPECT_EQ(record->uniqueID, 0x566C7232);
     EXPECT_EQ(record->dispatcher(record, effClose, 0, 0, nullptr, 0.0f), 1);

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "chorus/ModulationOscillator.h"
-#include "chorus/FilterDesign.h"
+#include "chorus/OscillatorRotation.h"
 #include "host/FloatingPointControl.h"
 #include "chorus/ParameterIndex.h"
 #include "tests/unit/chorus/TestSeams.h"

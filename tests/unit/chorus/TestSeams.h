@@ -1,9 +1,7 @@
-// What the chorus unit tests put in place of the editor and the platform:
-// an editor that records the effect's notices, delay-line memory that can be
-// made to fail, and read access to the effect's processing state.  The test
-// executable links these instead of the editor library and the platform
-// seam (the linker takes the test's definitions and leaves the archives'
-// alone).
+// What the chorus unit tests hand the effect in place of the editor and the
+// system's memory: an editor that records the effect's notices, delay-line
+// memory that counts and can be made to fail, and read access to the
+// effect's processing state.
 #pragma once
 
 #include <cstdint>
@@ -12,25 +10,26 @@
 
 #include "chorus/ChorusEditorBase.h"
 #include "chorus/ChorusEffect.h"
+#include "host/Platform.h"
 
 namespace seams {
 
-// What the recording editor was told, in order: "parameterChanged 3 0.25"
-// or "programChanged".
+// What the recording editor was told, in order: "parameterChanged 3" or
+// "programChanged", with the indices and values of the parameter notices.
 struct EditorLog {
     std::vector<std::string> entries;
     std::vector<std::int32_t> indices;
     std::vector<float> values;
 };
 
-// The log of the most recently made editor.
-EditorLog& editorLog();
+// Hands the effect an editor that records its notices; the log lives as long
+// as the effect (which owns the editor).
+EditorLog& attachRecordingEditor(ChorusEffect& effect);
 
-// Make the next creations fail (the editor, the delay-line memory).
-extern bool failEditorCreation;
+// Delay-line memory that counts the lines obtained and not yet given back,
+// and fails while failSampleAllocation is set.
+const platform::SampleMemory& countingSampleMemory();
 extern bool failSampleAllocation;
-
-// How many delay lines are obtained and not yet freed.
 extern int liveSampleBuffers;
 
 }  // namespace seams

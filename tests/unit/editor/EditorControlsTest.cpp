@@ -3,8 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 #include <limits>
 
+#include "chorus/ParameterTable.h"
+#include "chorus/ParameterText.h"
 #include "editor/EditorControls.h"
 
 namespace {
@@ -146,13 +149,26 @@ TEST(RepaintArea, CoversExactlyTheControlOfEachParameter) {
     EXPECT_TRUE(controls::repaintArea(-1).empty());
 }
 
-TEST(TwoWaySwitch, SplitsWhereTheParameterTextsSwitch) {
-    EXPECT_FALSE(controls::selectsUpperSetting(0.0f));
-    EXPECT_FALSE(controls::selectsUpperSetting(0.5f));
-    EXPECT_FALSE(controls::selectsUpperSetting(0.5025f));
-    EXPECT_TRUE(controls::selectsUpperSetting(1.0f / 1.99f + 1e-6f));
-    EXPECT_TRUE(controls::selectsUpperSetting(0.51f));
-    EXPECT_TRUE(controls::selectsUpperSetting(1.0f));
+// The lit button of a pair names what the parameter's value text names, for
+// any value a host may send; for Filter that is also the filter the
+// processing runs.  A Filter value of -0.6 used to light Low pass while the
+// text and the processing said high pass.
+TEST(TwoWaySwitch, LightsTheSettingThatTheValueTextNames) {
+    const float inf = std::numeric_limits<float>::infinity();
+    const float values[] = {-inf,  -2.0f,  -1.0f, -0.6f,  -0.5026f, -0.5025f, -0.5f, -0.0f,
+                            0.0f,  0.25f,  0.5f,  0.5025f, 1.0f / 1.99f, std::nextafter(1.0f / 1.99f, 1.0f),
+                            0.51f, 1.0f,   1.005f, 1.006f, 2.0f,     inf,      std::numeric_limits<float>::quiet_NaN()};
+    for (float value : values) {
+        char text[64];
+        chorus::formatFilterText(value, text);
+        EXPECT_EQ(controls::showsSecondSetting(chorus::kFilter, value), std::strcmp(text, "High pass") == 0)
+            << "Filter " << value << " reads " << text;
+        EXPECT_EQ(controls::showsSecondSetting(chorus::kFilter, value), !chorus::isLowPass(value)) << value;
+        chorus::formatPhaseText(value, text);
+        EXPECT_EQ(controls::showsSecondSetting(chorus::kPhase, value), std::strcmp(text, "Reverse") == 0)
+            << "Phase " << value << " reads " << text;
+    }
+    EXPECT_FALSE(controls::showsSecondSetting(chorus::kCutoff, 1.0f));
 }
 
 }  // namespace

@@ -5,7 +5,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "editor/AEffEditor.h"
+#include "host/AEffEditor.h"
 #include "tests/unit/host/RecordingEffect.h"
 
 namespace {

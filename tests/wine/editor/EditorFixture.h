@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include "editor/AEffEditor.h"
+#include "host/AEffEditor.h"
 #include "editor/EditorLayout.h"
 #include "tools/PluginLoader.h"
 #include "tools/skin/EditorHost.h"

@@ -5,8 +5,8 @@
 
 #include <vector>
 
-#include "chorus/ChorusEditorBase.h"
 #include "chorus/ChorusEffect.h"
+#include "editor/ChorusEditor.h"
 #include "editor/SkinBitmap.h"
 #include "host/ModuleHandle.h"
 #include "tools/skin/EditorHost.h"
@@ -20,7 +20,7 @@ VstInt32 VELORIN_CALLBACK silentHost(AEffect*, VstInt32 opcode, VstInt32, VstInt
 TEST(MissingArt, EditorPaintsWhatExistsAndNeverCrashes) {
     hInstance = GetModuleHandleA(nullptr);
     ChorusEffect effect(silentHost);
-    ASSERT_NE(effect.getEditor(), nullptr);
+    effect.attachEditor(new ChorusEditor(&effect));
     ParentWindow parent;
     ASSERT_EQ(effect.dispatcher(effEditOpen, 0, 0, parent.handle(), 0.0f), 1);
     HWND editor = findEditorWindow(parent.handle());
