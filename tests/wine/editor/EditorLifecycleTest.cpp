@@ -3,6 +3,7 @@
 // effect with its editor open, and a host that destroys its own window
 // before closing the editor.
 #include <atomic>
+#include <functional>
 #include <string>
 #include <thread>
 
@@ -190,3 +191,69 @@ TEST_F(EditorTest, ReopensInANewWindowAfterTheHostDestroyedTheOldOne) {
 }
 
 }  // namespace
+
+namespace concurrentOpen {
+
+// Holds the creation of the first editor window on this thread, before the
+// window reaches its editor, until `whileHeld` has run.
+HHOOK hook = nullptr;
+std::function<void()> whileHeld;
+
+LRESULT CALLBACK holdEditorCreation(int code, WPARAM wParam, LPARAM lParam) {
+    if (code == HCBT_CREATEWND && whileHeld) {
+        char name[64] = "";
+        GetClassNameA(reinterpret_cast<HWND>(wParam), name, sizeof name);
+        if (std::string(name) == kEditorClass) {
+            std::function<void()> run;
+            run.swap(whileHeld);
+            run();
+        }
+    }
+    return CallNextHookEx(hook, code, wParam, lParam);
+}
+
+}  // namespace concurrentOpen
+
+// Hosts that give each plug-in window a thread of its own may open two
+// editors at the same moment.  Here the second opens completely while the
+// first window is being created, before that window has met its editor:
+// each window must still show its own effect (the first lights Low pass,
+// the second High pass).
+TEST_F(EditorTest, EditorsOpenedAtOnceOnTwoThreadsEachDrawTheirOwnEffect) {
+    AEffect* second = createEffect();
+    ASSERT_NE(second, nullptr);
+    plugin().setParameter(layout::kFilter, 0.0f);
+    PluginInstance(second).setParameter(layout::kFilter, 1.0f);
+
+    HANDLE secondOpened = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    HANDLE mayClose = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    bool secondLightsHighPass = false, secondLightsLowPass = true;
+    std::thread secondHost([&] {
+        ParentWindow secondParent;
+        HWND secondEditor = openEditor(second, secondParent.handle());
+        RedrawWindow(secondEditor, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+        pumpMessages(10);
+        const Pixels shot = capture(secondEditor);
+        secondLightsHighPass = litOrange(shot, 11, 185);
+        secondLightsLowPass = litOrange(shot, 51, 185);
+        SetEvent(secondOpened);
+        while (WaitForSingleObject(mayClose, 0) == WAIT_TIMEOUT) pumpMessages(5);
+        PluginInstance(second).dispatch(effEditClose);
+        PluginInstance(second).close();
+    });
+    concurrentOpen::whileHeld = [&] { WaitForSingleObject(secondOpened, 10000); };
+    concurrentOpen::hook = SetWindowsHookExA(WH_CBT, concurrentOpen::holdEditorCreation, nullptr, GetCurrentThreadId());
+    openEditor();
+    UnhookWindowsHookEx(concurrentOpen::hook);
+    concurrentOpen::whileHeld = nullptr;
+    const Pixels first = repaintAndCapture();
+    SetEvent(mayClose);
+    secondHost.join();
+    CloseHandle(secondOpened);
+    CloseHandle(mayClose);
+
+    EXPECT_TRUE(secondLightsHighPass);
+    EXPECT_FALSE(secondLightsLowPass);
+    EXPECT_TRUE(litOrange(first, 51, 185)) << "the first window does not show its effect";
+    EXPECT_FALSE(litOrange(first, 11, 185));
+}

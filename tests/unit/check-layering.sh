@@ -1,0 +1,43 @@
+#!/bin/sh
+# The libraries build on each other in one direction only:
+#   host/ <- chorus/ <- editor/ <- plugin/
+# so a folder includes its own headers and those of the folders below it,
+# never one above (no include rings), and the window system's header appears
+# only in the editor, the DLL's assembly and the two Win32 files of the
+# host's platform seam.
+# Usage: check-layering.sh SOURCE_DIR
+set -eu
+cd "$1"
+failures=0
+
+check() {  # folder, folders it may include
+    folder=$1
+    allowed=$2
+    for file in "$folder"/*.h "$folder"/*.cpp; do
+        [ -f "$file" ] || continue
+        grep -oE '^#include "[a-z0-9_]+/' "$file" | sed 's/#include "//; s/\/$//' | sort -u | while read -r used; do
+            case " $allowed " in
+                *" $used "*) ;;
+                *) echo "FAIL: $file includes from $used/"; echo x >>"$tmp" ;;
+            esac
+        done
+    done
+}
+
+tmp=$(mktemp)
+trap 'rm -f "$tmp"' EXIT
+check host "host"
+check chorus "chorus host"
+check editor "editor chorus host"
+check plugin "plugin editor chorus host"
+
+for file in $(grep -rlE '#include <windows\.h>' host chorus editor plugin lv2 2>/dev/null || true); do
+    case "$file" in
+        editor/* | plugin/* | host/DllEntry.cpp | host/PlatformWin32.cpp) ;;
+        *) echo "FAIL: $file includes the window system"; echo x >>"$tmp" ;;
+    esac
+done
+
+failures=$(wc -l <"$tmp")
+echo "layering: $failures violation(s)"
+[ "$failures" -eq 0 ]
