@@ -10,7 +10,8 @@ packages="cmake ninja-build g++ make pkg-config
  xvfb xauth x11-apps imagemagick
  googletest libbenchmark-dev
  sox python3
- ladspa-sdk tap-plugins swh-plugins caps"
+ ladspa-sdk tap-plugins swh-plugins caps
+ lv2-dev lilv-utils lv2file sordi"
 
 missing=""
 for p in $packages; do

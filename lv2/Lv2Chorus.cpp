@@ -1,0 +1,71 @@
+#include "lv2/Lv2Chorus.h"
+
+#include <cstring>
+
+namespace {
+
+std::uint32_t bitsOf(float value) {
+    std::uint32_t bits;
+    std::memcpy(&bits, &value, sizeof bits);
+    return bits;
+}
+
+}  // namespace
+
+// The effect starts with its default program, which is what the ports'
+// defaults convert to: a control still at its default is never applied.
+Lv2Chorus::Lv2Chorus(double sampleRate) : effect(nullptr) {
+    effect.setSampleRate(static_cast<float>(sampleRate));
+    const lv2port::ControlPort* ports = lv2port::controlPorts();
+    for (int i = 0; i < lv2port::kControlCount; ++i) appliedPortBits[i] = bitsOf(ports[i].defaultValue);
+}
+
+void Lv2Chorus::connectPort(std::uint32_t port, void* data) {
+    switch (port) {
+    case lv2port::kInputLeft: audioIn[0] = static_cast<const float*>(data); break;
+    case lv2port::kInputRight: audioIn[1] = static_cast<const float*>(data); break;
+    case lv2port::kOutputLeft: audioOut[0] = static_cast<float*>(data); break;
+    case lv2port::kOutputRight: audioOut[1] = static_cast<float*>(data); break;
+    case lv2port::kClip: clip = static_cast<float*>(data); break;
+    default:
+        if (port >= lv2port::kFirstControl && port < lv2port::kFirstControl + lv2port::kControlCount)
+            controls[port - lv2port::kFirstControl] = static_cast<const float*>(data);
+        break;
+    }
+}
+
+void Lv2Chorus::activate() { effect.setProgram(effect.getProgram()); }
+
+// A control whose port holds what it held when last applied is left alone:
+// setting Cutoff or Rate redesigns the filter or the rotation, and setting
+// any value tells the effect's editor.
+void Lv2Chorus::applyControls() {
+    const lv2port::ControlPort* ports = lv2port::controlPorts();
+    for (int i = 0; i < lv2port::kControlCount; ++i) {
+        if (!controls[i]) continue;
+        const float portValue = *controls[i];
+        if (bitsOf(portValue) == appliedPortBits[i]) continue;
+        appliedPortBits[i] = bitsOf(portValue);
+        effect.setParameter(ports[i].parameter, ports[i].toEffectValue(portValue));
+    }
+}
+
+void Lv2Chorus::run(std::uint32_t frames) {
+    applyControls();
+    if (clip) *clip = 0.0f;
+    if (frames == 0 || !audioIn[0] || !audioIn[1] || !audioOut[0] || !audioOut[1]) return;
+    // The effect reads every frame's inputs before it stores that frame's
+    // outputs, so a host may connect an input and an output to one buffer.
+    float* inputs[2] = {const_cast<float*>(audioIn[0]), const_cast<float*>(audioIn[1])};
+    float* outputs[2] = {audioOut[0], audioOut[1]};
+    // Hosts run blocks of any length; the effect counts frames in int32.
+    std::uint32_t done = 0;
+    while (done < frames) {
+        const std::uint32_t chunk = frames - done < 0x40000000u ? frames - done : 0x40000000u;
+        float* in[2] = {inputs[0] + done, inputs[1] + done};
+        float* out[2] = {outputs[0] + done, outputs[1] + done};
+        effect.processReplacing(in, out, static_cast<VstInt32>(chunk));
+        done += chunk;
+    }
+    if (clip && effect.takeClipFlag()) *clip = 1.0f;
+}

@@ -1,0 +1,23 @@
+#!/bin/sh
+# The LV2 bundle as a host finds it: its Turtle files pass the LV2
+# validator (against Debian's installed LV2 specification), and its shared
+# object exports lv2_descriptor and nothing else.
+# Usage: check-bundle.sh BUNDLE_DIRECTORY
+set -eu
+bundle=$1
+status=0
+if ! lv2_validate "$bundle/manifest.ttl" "$bundle/velorin2.ttl" >"${TMPDIR:-/tmp}/lv2-validate.$$" 2>&1; then
+    cat "${TMPDIR:-/tmp}/lv2-validate.$$"
+    status=1
+fi
+grep -E "errors|warning" "${TMPDIR:-/tmp}/lv2-validate.$$" | tail -3
+if grep -q "warning" "${TMPDIR:-/tmp}/lv2-validate.$$"; then status=1; fi
+rm -f "${TMPDIR:-/tmp}/lv2-validate.$$"
+
+exports=$(nm -D --defined-only "$bundle/velorin2.so" | awk '{print $3}' | sort | tr '\n' ' ')
+echo "exports: $exports"
+if [ "$exports" != "lv2_descriptor " ]; then
+    echo "FAIL: velorin2.so must export lv2_descriptor only"
+    status=1
+fi
+exit $status

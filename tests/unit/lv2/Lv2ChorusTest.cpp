@@ -1,0 +1,124 @@
+// The LV2 instance around the effect: controls reach the effect in the
+// block after they change and never when they do not, the audio is the
+// effect's own processing (in place too), and the clip port reports a
+// clipping block.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <vector>
+
+#include "chorus/ParameterIndex.h"
+#include "lv2/Lv2Chorus.h"
+#include "tests/unit/chorus/TestSeams.h"
+
+namespace {
+
+// An instance with every port connected to buffers of its own.
+struct Instance {
+    explicit Instance(double rate = 44100.0) : chorus(rate), inL(512), inR(512), outL(512), outR(512) {
+        const lv2port::ControlPort* ports = lv2port::controlPorts();
+        for (int i = 0; i < lv2port::kControlCount; ++i) {
+            controls[i] = ports[i].defaultValue;
+            chorus.connectPort(lv2port::kFirstControl + i, &controls[i]);
+        }
+        chorus.connectPort(lv2port::kInputLeft, inL.data());
+        chorus.connectPort(lv2port::kInputRight, inR.data());
+        chorus.connectPort(lv2port::kOutputLeft, outL.data());
+        chorus.connectPort(lv2port::kOutputRight, outR.data());
+        chorus.connectPort(lv2port::kClip, &clip);
+        for (int k = 0; k < 512; ++k) {
+            inL[k] = static_cast<float>(0.5 * std::sin(0.031 * k));
+            inR[k] = static_cast<float>(0.5 * std::sin(0.017 * k));
+        }
+        chorus.activate();
+    }
+    float& control(int parameter) { return controls[parameter]; }
+
+    Lv2Chorus chorus;
+    std::vector<float> inL, inR, outL, outR;
+    float controls[lv2port::kControlCount];
+    float clip = -1.0f;
+};
+
+TEST(Lv2Chorus, AnUnchangedControlNeverReachesTheEffect) {
+    Instance instance;
+    const seams::EditorLog& log = seams::attachRecordingEditor(instance.chorus.chorus());
+    for (int block = 0; block < 5; ++block) instance.chorus.run(512);
+    EXPECT_TRUE(log.entries.empty());
+}
+
+TEST(Lv2Chorus, AChangedControlReachesTheEffectBeforeTheNextBlockOnce) {
+    Instance instance;
+    const seams::EditorLog& log = seams::attachRecordingEditor(instance.chorus.chorus());
+    instance.chorus.run(512);
+    instance.control(chorus::kCutoff) = 8040.0f;
+    instance.control(chorus::kVoices) = 4.0f;
+    instance.chorus.run(512);
+    ASSERT_EQ(log.indices.size(), 2u);
+    EXPECT_EQ(log.indices[0], chorus::kCutoff);
+    EXPECT_EQ(log.values[0], 0.5f);
+    EXPECT_EQ(log.indices[1], chorus::kVoices);
+    EXPECT_EQ(log.values[1], 1.0f);
+    EXPECT_EQ(instance.chorus.chorus().getParameter(chorus::kCutoff), 0.5f);
+    instance.chorus.run(512);
+    instance.chorus.run(0);
+    EXPECT_EQ(log.indices.size(), 2u);
+}
+
+// The same audio as the effect run directly with the converted values.
+TEST(Lv2Chorus, TheAudioIsTheEffectsOwnProcessingInPlaceToo) {
+    Instance instance(48000.0);
+    instance.control(chorus::kVoices) = 4.0f;
+    instance.control(chorus::kDepth) = 60.0f;
+    ChorusEffect direct(nullptr);
+    direct.setSampleRate(48000.0f);
+    direct.setParameter(chorus::kVoices, 1.0f);
+    direct.setParameter(chorus::kDepth, 0.6f);
+    std::vector<float> expectedL(512), expectedR(512);
+    for (int block = 0; block < 4; ++block) {
+        float* in[2] = {instance.inL.data(), instance.inR.data()};
+        float* out[2] = {expectedL.data(), expectedR.data()};
+        direct.processReplacing(in, out, 512);
+        if (block == 3) {
+            // In place: the host hands the input buffers as outputs.
+            instance.chorus.connectPort(lv2port::kOutputLeft, instance.inL.data());
+            instance.chorus.connectPort(lv2port::kOutputRight, instance.inR.data());
+        }
+        instance.chorus.run(512);
+        const float* gotL = block == 3 ? instance.inL.data() : instance.outL.data();
+        const float* gotR = block == 3 ? instance.inR.data() : instance.outR.data();
+        ASSERT_EQ(std::memcmp(gotL, expectedL.data(), 512 * sizeof(float)), 0) << "block " << block;
+        ASSERT_EQ(std::memcmp(gotR, expectedR.data(), 512 * sizeof(float)), 0) << "block " << block;
+    }
+}
+
+TEST(Lv2Chorus, TheClipPortShowsWhetherTheBlockClipped) {
+    Instance instance;
+    instance.chorus.run(512);
+    EXPECT_EQ(instance.clip, 0.0f);
+    instance.control(chorus::kDry) = 1.0f;
+    instance.control(chorus::kWet) = 1.0f;
+    for (float& sample : instance.inL) sample *= 4.0f;
+    instance.chorus.run(512);
+    EXPECT_EQ(instance.clip, 1.0f);
+    for (float& sample : instance.inL) sample = 0.0f;
+    for (float& sample : instance.inR) sample = 0.0f;
+    // Silence in: once the loud part has left the delay line, no clip.
+    for (int block = 0; block < 8; ++block) instance.chorus.run(512);
+    EXPECT_EQ(instance.clip, 0.0f);
+}
+
+// Activation starts a run afresh: the same input after activate gives what
+// a new instance gives.
+TEST(Lv2Chorus, ActivationStartsAfresh) {
+    Instance used, fresh;
+    used.chorus.run(512);
+    used.chorus.run(512);
+    used.chorus.activate();
+    used.chorus.run(512);
+    fresh.chorus.run(512);
+    EXPECT_EQ(std::memcmp(used.outL.data(), fresh.outL.data(), 512 * sizeof(float)), 0);
+}
+
+}  // namespace
