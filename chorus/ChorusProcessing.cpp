@@ -14,8 +14,8 @@
 // bounds).  Stores to float are cvtsd2ss / cvtpd2ps under the same rounding.
 // Only the per-block sweep values (SweepValues.h) are computed on the
 // x87 under its own control word (24-bit precision, rounding toward zero),
-// which gives the same bits; the block leaves that control word at the
-// platform default.
+// which gives the same bits.  The block leaves the x87 control word and
+// the MXCSR as the host had them.
 //
 // Loop-carried state (oscillator, filter state, write position) and the
 // coefficients live in locals for the block and are written back at its
@@ -325,7 +325,7 @@ VELORIN_REALIGN_STACK void ChorusEffect::processBlock(float** inputs, float** ou
     // Nothing to do, and nothing is touched: not even the control word or
     // the MXCSR.
     if (sampleFrames <= 0) return;
-    fpu::enterBlockArithmetic();
+    const fpu::X87Environment hostX87 = fpu::enterBlockArithmetic();
     // Both switches are compiler barriers (host/FloatingPointControl.h): no
     // arithmetic of the block moves across them.
     const std::uint32_t hostMxcsr = fpu::enterBlockMxcsr();
@@ -401,7 +401,7 @@ VELORIN_REALIGN_STACK void ChorusEffect::processBlock(float** inputs, float** ou
         for (int i = 0; i < kDelayLineLength; ++i) delayLine[i] = 0.0f;
     }
     fpu::restoreMxcsr(hostMxcsr);
-    fpu::leaveBlockArithmetic();
+    fpu::leaveBlockArithmetic(hostX87);
 }
 
 VELORIN_REALIGN_STACK void ChorusEffect::process(float** inputs, float** outputs, VstInt32 sampleFrames) {

@@ -4,17 +4,25 @@
 // control is "chop" (`long double` expressions run on the x87 in 32- and
 // 64-bit builds alike); SSE2 double operations round toward zero under the
 // block's MXCSR and are then cut to 24 bits (chorus/BlockArithmetic.h).
-// Inline so that the audio thread calls no function for it.
+//
+// A block leaves both units as the host had them: a host's own arithmetic
+// must not change behind its back, whatever precision, rounding or
+// exception masks it runs with.  During the block every exception is
+// masked, so a NaN or an infinity from a host's parameter never traps, and
+// the exception flags the block raises are discarded with the rest of its
+// state.  Inline so that the audio thread calls no function for it.
 #pragma once
 
 #include <cstdint>
 
 namespace fpu {
 
-// Precision control (bits 8-9) and rounding control (bits 10-11).
+// Precision control (bits 8-9), rounding control (bits 10-11) and the six
+// exception masks (bits 0-5).
 constexpr std::uint16_t kPrecisionMask = 0x0300;
 constexpr std::uint16_t kRoundingMask = 0x0C00;
 constexpr std::uint16_t kRoundTowardZero = 0x0C00;
+constexpr std::uint16_t kAllExceptionsMasked = 0x003F;
 
 // What the platform's C runtime starts threads with: all exceptions masked,
 // rounding to nearest; 53-bit precision on Windows, 64-bit on Linux.
@@ -26,7 +34,7 @@ constexpr std::uint16_t kPlatformDefault = 0x037F;
 
 inline std::uint16_t controlWord() {
     std::uint16_t word;
-    __asm__ __volatile__("fnstcw %0" : "=m"(word));
+    __asm__ __volatile__("fnstcw %0" : "=m"(word) : : "memory");
     return word;
 }
 
@@ -34,24 +42,50 @@ inline std::uint16_t controlWord() {
 // between them, on their side of the switch.
 inline void setControlWord(std::uint16_t word) { __asm__ __volatile__("fldcw %0" : : "m"(word) : "memory"); }
 
-// 24-bit precision, rounding toward zero; the exception masks stay as the
-// host left them.
-inline void enterBlockArithmetic() {
-    setControlWord(static_cast<std::uint16_t>((controlWord() & ~(kPrecisionMask | kRoundingMask)) | kRoundTowardZero));
+inline std::uint16_t statusWord() {
+    std::uint16_t word;
+    __asm__ __volatile__("fnstsw %0" : "=m"(word) : : "memory");
+    return word;
 }
 
-inline void leaveBlockArithmetic() { setControlWord(kPlatformDefault); }
+// The x87 environment as fnstenv stores it: control word, status word (with
+// the exception flags), tags and the last instruction's pointers; 28 bytes
+// in 32- and 64-bit code alike.
+struct X87Environment {
+    std::uint32_t words[7];
+};
 
-// The MXCSR: rounding control (bits 13-14), flush-to-zero (bit 15) and
-// denormals-are-zero (bit 6).  Some hosts and plug-ins leave the last two
-// set on the audio thread; they would change results.
+// Saves the host's x87 environment and sets 24-bit precision, rounding
+// toward zero and every exception masked.  Returns what leaveBlockArithmetic
+// restores.
+inline X87Environment enterBlockArithmetic() {
+    X87Environment host;
+    __asm__ __volatile__("fnstenv %0" : "=m"(host) : : "memory");
+    const std::uint16_t hostWord = static_cast<std::uint16_t>(host.words[0]);
+    setControlWord(static_cast<std::uint16_t>((hostWord & ~(kPrecisionMask | kRoundingMask)) | kRoundTowardZero |
+                                              kAllExceptionsMasked));
+    return host;
+}
+
+// The host's control word and status word back, exactly: the flags the
+// block raised go, the host's own stay, and an exception the host unmasked
+// cannot fire on its next x87 instruction because of the block.
+inline void leaveBlockArithmetic(const X87Environment& host) {
+    __asm__ __volatile__("fldenv %0" : : "m"(host) : "memory");
+}
+
+// The MXCSR: exception masks (bits 7-12), rounding control (bits 13-14),
+// flush-to-zero (bit 15) and denormals-are-zero (bit 6).  Some hosts and
+// plug-ins leave the last two set on the audio thread; they would change
+// results.
+constexpr std::uint32_t kMxcsrAllExceptionsMasked = 0x1F80;
 constexpr std::uint32_t kMxcsrRoundTowardZero = 0x6000;
 constexpr std::uint32_t kMxcsrFlushToZero = 0x8000;
 constexpr std::uint32_t kMxcsrDenormalsAreZero = 0x0040;
 
 inline std::uint32_t mxcsr() {
     std::uint32_t value;
-    __asm__ __volatile__("stmxcsr %0" : "=m"(value));
+    __asm__ __volatile__("stmxcsr %0" : "=m"(value) : : "memory");
     return value;
 }
 
@@ -59,12 +93,13 @@ inline std::uint32_t mxcsr() {
 // loads and stores on its side of the switch.
 inline void restoreMxcsr(std::uint32_t value) { __asm__ __volatile__("ldmxcsr %0" : : "m"(value) : "memory"); }
 
-// Rounding toward zero, no flush-to-zero, no denormals-are-zero; exception
-// masks and flags stay as the host left them.  Returns the host's MXCSR for
+// Rounding toward zero, no flush-to-zero, no denormals-are-zero, every
+// exception masked.  Returns the host's MXCSR (its flags included) for
 // restoreMxcsr at the end of the block.
 inline std::uint32_t enterBlockMxcsr() {
     const std::uint32_t host = mxcsr();
-    restoreMxcsr((host & ~(kMxcsrFlushToZero | kMxcsrDenormalsAreZero)) | kMxcsrRoundTowardZero);
+    restoreMxcsr((host & ~(kMxcsrFlushToZero | kMxcsrDenormalsAreZero)) | kMxcsrRoundTowardZero |
+                 kMxcsrAllExceptionsMasked);
     return host;
 }
 

@@ -134,7 +134,7 @@ std::vector<Case> runOnTheX87(std::uint32_t seed, int count) {
         c.a = operands.next();
         c.b = operands.next();
     }
-    fpu::enterBlockArithmetic();
+    const fpu::X87Environment host = fpu::enterBlockArithmetic();
     for (Case& c : cases) {
         volatile x87 a = c.a, b = c.b;  // no folding, no narrowing
         c.sum = a + b;
@@ -147,7 +147,7 @@ std::vector<Case> runOnTheX87(std::uint32_t seed, int count) {
         c.less = a < b;
         c.lessEqual = a <= b;
     }
-    fpu::leaveBlockArithmetic();
+    fpu::leaveBlockArithmetic(host);
     return cases;
 }
 

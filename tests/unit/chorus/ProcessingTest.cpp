@@ -72,11 +72,11 @@ double truncated24(double v) {
 chorus::SweepValues sweepAtRuntime(float rate, float depth, float predelay, float sampleRate) {
     volatile float r = rate, d = depth, p = predelay, fs = sampleRate;
     volatile double modDepth, centerDelay;
-    fpu::enterBlockArithmetic();
+    const fpu::X87Environment host = fpu::enterBlockArithmetic();
     const chorus::SweepValues sweep = chorus::sweepValues(r, d, p, fs);
     modDepth = sweep.modDepth;
     centerDelay = sweep.centerDelay;
-    fpu::leaveBlockArithmetic();
+    fpu::leaveBlockArithmetic(host);
     return {modDepth, centerDelay};
 }
 
@@ -384,18 +384,66 @@ TEST(ChorusProcessing, EmptyBlocksTouchNothingNotEvenTheControlWord) {
         EXPECT_EQ(fpu::controlWord(), hostWord);
         EXPECT_EQ(block.outL, std::vector<float>(4, 3.0f));
     }
-    fpu::leaveBlockArithmetic();
+    fpu::setControlWord(fpu::kPlatformDefault);
     EXPECT_EQ(I::writePos(effect), 777);
     EXPECT_EQ(I::oscSin(effect), s);
     EXPECT_EQ(0, std::memcmp(ring.data(), I::delayLine(effect), ring.size() * sizeof(float)));
 }
 
-TEST(ChorusProcessing, ABlockLeavesThePlatformDefaultControlWord) {
-    ChorusEffect effect(nullptr);
-    fpu::setControlWord(0x0E7F);
-    Block block(10);
-    block.replace(effect);
-    EXPECT_EQ(fpu::controlWord(), fpu::kPlatformDefault);
+// A host's x87 and SSE settings come back after every block, however odd:
+// other precisions and roundings, exceptions unmasked (as some hosts built
+// with other compilers run), flush-to-zero.  The block's own arithmetic
+// masks everything, so NaN and infinite parameters raise nothing, and the
+// output is what it is under the usual settings.  A block used to leave the
+// platform's default control word behind, with the host's unmasked
+// exceptions unmasked during the block.
+TEST(ChorusProcessing, ABlockLeavesTheHostsFloatingPointSettingsAsTheyWere) {
+    const std::uint16_t usual = fpu::controlWord();
+    const std::uint32_t usualMxcsr = fpu::mxcsr();
+    Block reference(600), block(600), wild(64);
+    reference.noise(11);
+    block.noise(11);
+    wild.noise(3);
+    {
+        ChorusEffect effect(nullptr);
+        effect.setParameter(kVoices, 0.9f);
+        reference.replace(effect);
+    }
+    struct Host {
+        std::uint16_t x87;
+        std::uint32_t mxcsr;
+    };
+    // 0x1372: 64-bit precision, rounding to nearest, invalid, zero-divide
+    // and overflow unmasked; 0x0E7F: 24-bit, rounding up; 0x037F: 64-bit.
+    for (const Host host : {Host{0x1372, 0x1F80}, Host{0x0E7F, 0x9FC0 | 0x4000}, Host{0x037F, 0x1D80},
+                            Host{0x027F, 0x1F80 | 0x8000}}) {
+        ChorusEffect effect(nullptr);
+        effect.setParameter(kVoices, 0.9f);
+        fpu::setControlWord(host.x87);
+        fpu::restoreMxcsr(host.mxcsr);
+        const std::uint16_t statusBefore = fpu::statusWord();
+        block.replace(effect);
+        const std::uint16_t x87After = fpu::controlWord();
+        const std::uint16_t statusAfter = fpu::statusWord();
+        const std::uint32_t mxcsrAfter = fpu::mxcsr();
+        // Parameters a host should never send, in a block of their own.
+        effect.setParameter(kRate, std::numeric_limits<float>::quiet_NaN());
+        effect.setParameter(kDepth, std::numeric_limits<float>::infinity());
+        effect.setParameter(kCutoff, -std::numeric_limits<float>::infinity());
+        const std::uint32_t mxcsrBeforeWild = fpu::mxcsr();
+        wild.replace(effect);
+        const std::uint16_t x87AfterWild = fpu::controlWord();
+        const std::uint32_t mxcsrAfterWild = fpu::mxcsr();
+        fpu::setControlWord(usual);
+        fpu::restoreMxcsr(usualMxcsr);
+        EXPECT_EQ(x87After, host.x87);
+        EXPECT_EQ(statusAfter & 0x3F, statusBefore & 0x3F) << "the block's exception flags left for the host";
+        EXPECT_EQ(mxcsrAfter, host.mxcsr);
+        EXPECT_EQ(x87AfterWild, host.x87);
+        EXPECT_EQ(mxcsrAfterWild, mxcsrBeforeWild);
+        EXPECT_EQ(0, std::memcmp(block.outL.data(), reference.outL.data(), 600 * sizeof(float))) << host.x87;
+        EXPECT_EQ(0, std::memcmp(block.outR.data(), reference.outR.data(), 600 * sizeof(float))) << host.x87;
+    }
 }
 
 TEST(ChorusProcessing, TheWritePositionWrapsToTheStartOfTheRing) {

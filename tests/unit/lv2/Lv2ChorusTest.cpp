@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "chorus/ParameterIndex.h"
+#include "host/FloatingPointControl.h"
 #include "lv2/Lv2Chorus.h"
 #include "tests/unit/chorus/TestSeams.h"
 
@@ -122,3 +123,22 @@ TEST(Lv2Chorus, ActivationStartsAfresh) {
 }
 
 }  // namespace
+
+// The host's thread keeps its floating-point settings across run, also
+// when the controls change (which redesigns the filter).
+TEST(Lv2Chorus, RunLeavesTheHostsFloatingPointSettings) {
+    Instance instance;
+    const std::uint16_t usual = fpu::controlWord();
+    const std::uint32_t usualMxcsr = fpu::mxcsr();
+    fpu::setControlWord(0x0E7F);
+    fpu::restoreMxcsr(0x9FC0);  // flush-to-zero, denormals-are-zero, rounding up
+    instance.chorus.run(512);
+    instance.control(chorus::kCutoff) = 5000.0f;
+    instance.chorus.run(512);
+    const std::uint16_t word = fpu::controlWord();
+    const std::uint32_t mxcsr = fpu::mxcsr();
+    fpu::setControlWord(usual);
+    fpu::restoreMxcsr(usualMxcsr);
+    EXPECT_EQ(word, 0x0E7F);
+    EXPECT_EQ(mxcsr & ~0x3Fu, 0x9FC0u);  // flags aside
+}
