@@ -1,8 +1,10 @@
 #!/bin/sh
-# The demo: builds the plug-in and the renderer for 32-bit Windows, shows
-# the plug-in's parameter table, renders the demo clip through four
-# contrasting settings under Wine, and draws spectrograms of the dry clip
-# against each render.  Everything lands in build/demo.
+# The demo: builds the plug-in and the renderer for 32-bit Windows and the
+# LV2 plug-in for Linux, shows the plug-in's parameter table, renders the
+# demo clip through four contrasting settings with the DLL under Wine and
+# through the LV2 bundle with Debian's lv2apply, checks that the two agree
+# to the bit, and draws spectrograms of the dry clip against each render.
+# Everything lands in build/demo.
 set -eu
 cd "$(dirname "$0")/../.."
 root=$(pwd)
@@ -11,12 +13,15 @@ tools/install-dependencies.sh
 echo "== Building the plug-in and the renderer (build/win32)"
 cmake --preset win32 >/dev/null
 cmake --build --preset win32 --target Velorin2 velorin-render EditorScreenshot wine-prefix
+echo "== Building the LV2 plug-in (build/native)"
+cmake --preset native >/dev/null
+cmake --build --preset native --target velorin2_lv2
 
 bin="$root/build/win32/bin"
 out="$root/build/demo"
 clip="$root/tools/demo/guitar-chords.wav"
 mkdir -p "$out"
-rm -f "$out"/*.wav "$out"/*.png
+rm -f "$out"/*.wav "$out"/*.png "$out/lv2-differences"
 
 # The renderer is a Windows console program: it runs in the build's own
 # Wine prefix.  Its progress indicator is for terminals only.
@@ -26,11 +31,38 @@ echo
 echo "== The plug-in as a host sees it"
 render --list
 
-# name | title | options
-settings='default|Default program: 2 voices, 0.3 Hz, depth 15 %, high-pass at 80 Hz|
-four-voices-deep-slow|4 voices, deep slow sweep (0.2 Hz, depth 50 %, 10 ms predelay)|--set Voices=1 --set Rate=0.025 --set Depth=0.5 --set Predelay=0.1 --set Wet=0.6
-highpass-reversed|High-pass at 1.7 kHz, reversed phase, 2 voices at 1.3 Hz|--set Filter=1 --set Cutoff=0.1 --set Phase=1 --set Rate=0.3 --set Depth=0.3 --set Wet=0.7
-vibrato-lowpass|Wet only: 1 voice at 2 Hz through a 2.5 kHz low-pass (vibrato)|--set Filter=0 --set Cutoff=0.15 --set Voices=0 --set Rate=0.5 --set Depth=0.3 --set Predelay=0 --set Dry=0 --set Wet=1'
+# name | title | renderer options (0-to-1 values) | the same as LV2 controls
+settings='default|Default program: 2 voices, 0.3 Hz, depth 15 %, high-pass at 80 Hz||
+four-voices-deep-slow|4 voices, deep slow sweep (0.2 Hz, depth 50 %, 10 ms predelay)|--set Voices=1 --set Rate=0.025 --set Depth=0.5 --set Predelay=0.1 --set Wet=0.6|voices=4 rate=0.1975 depth=50 predelay=10 wet=0.6
+highpass-reversed|High-pass at 1.7 kHz, reversed phase, 2 voices at 1.3 Hz|--set Filter=1 --set Cutoff=0.1 --set Phase=1 --set Rate=0.3 --set Depth=0.3 --set Wet=0.7|filter=1 cutoff=1672 phase=1 rate=1.27 depth=30 wet=0.7
+vibrato-lowpass|Wet only: 1 voice at 2 Hz through a 2.5 kHz low-pass (vibrato)|--set Filter=0 --set Cutoff=0.15 --set Voices=0 --set Rate=0.5 --set Depth=0.3 --set Predelay=0 --set Dry=0 --set Wet=1|filter=0 cutoff=2468 voices=1 rate=2.05 depth=30 predelay=0 dry=0 wet=1'
+
+# The LV2 bundle as hosts find it; lv2apply writes what it reads, so both
+# plug-ins get the clip as 32-bit float (exactly the 16-bit samples).
+export LV2_PATH="$root/build/native/lib/lv2"
+float_clip="$out/clip-float.wav"
+lv2_render() {  # controls, output
+    args=
+    for setting in $1; do args="$args -c ${setting%%=*} ${setting#*=}"; done
+    # shellcheck disable=SC2086
+    lv2apply -i "$float_clip" -o "$2" $args urn:velorin:velorin2 >/dev/null
+}
+
+# Whether two WAV files hold the same samples, bit for bit.
+same_samples() {
+    python3 - "$1" "$2" <<'PY'
+import struct, sys
+def samples(path):
+    b = open(path, 'rb').read()
+    i = 12
+    while i + 8 <= len(b):
+        cid, n = b[i:i + 4], struct.unpack('<I', b[i + 4:i + 8])[0]
+        if cid == b'data':
+            return b[i + 8:i + 8 + n]
+        i += 8 + n + (n & 1)
+sys.exit(0 if samples(sys.argv[1]) == samples(sys.argv[2]) else 1)
+PY
+}
 
 # A stereo spectrogram of the band where the guitar is (0 to 8 kHz).
 spectrogram() {
@@ -40,21 +72,34 @@ spectrogram() {
 echo
 echo "== Rendering $(basename "$clip") ($(soxi -D "$clip") s)"
 cp "$clip" "$out/00-dry.wav"
+sox "$clip" -e floating-point -b 32 "$float_clip"
 spectrogram "$clip" "Dry: the demo clip" "$out/00-dry.png"
 n=0
-echo "$settings" | while IFS='|' read -r name title options; do
+echo "$settings" | while IFS='|' read -r name title options controls; do
     n=$((n + 1))
     wav="$out/0$n-$name.wav"
     echo
     echo "-- $title"
     # shellcheck disable=SC2086
-    render $options "$clip" "$wav"
+    render $options "$float_clip" "$wav"
     sox "$wav" -n stat 2>&1 | grep -E "Maximum amplitude|Minimum amplitude|RMS +amplitude" | sed 's/^/   /'
+    lv2_render "$controls" "$out/lv2-0$n-$name.wav"
+    if same_samples "$wav" "$out/lv2-0$n-$name.wav"; then
+        echo "   LV2 (lv2apply ${controls:-with its defaults}): the same samples, bit for bit"
+    else
+        echo "   LV2 (lv2apply ${controls:-with its defaults}): DIFFERENT from the DLL's render"
+        echo different >>"$out/lv2-differences"
+    fi
     spectrogram "$wav" "$title" "$out/0$n-$name.png"
     # Dry above, wet below, one picture per setting.
     montage "$out/00-dry.png" "$out/0$n-$name.png" -tile 1x2 -geometry +0+4 -background black \
         "$out/dry-vs-$name.png"
 done
+
+if [ -f "$out/lv2-differences" ]; then
+    echo "The LV2 renders differ from the DLL's." >&2
+    exit 1
+fi
 
 # All of them in one overview.
 # shellcheck disable=SC2046
@@ -73,6 +118,7 @@ fi
 echo
 echo "== Done"
 echo "Plug-in DLL:  $bin/Velorin2.dll"
+echo "LV2 bundle:   $root/build/native/lib/lv2/velorin2.lv2  (its renders: $out/lv2-0*.wav, the same bits)"
 echo "Renderer:     $bin/velorin-render.exe  (run it as: cmake/wine-run.sh $bin/velorin-render.exe --help)"
 echo "Sounds:       $out/00-dry.wav and the renders:"
 ls "$out"/0[1-9]-*.wav | sed 's/^/                /'
