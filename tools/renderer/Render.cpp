@@ -23,13 +23,6 @@ BOOL WINAPI onConsoleControl(DWORD event) {
     return TRUE;
 }
 
-std::string programFolder() {
-    char path[MAX_PATH];
-    DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string folder(path, length);
-    return folder.substr(0, folder.find_last_of("\\/") + 1);
-}
-
 std::string fileName(const std::string& path) { return path.substr(path.find_last_of("\\/") + 1); }
 
 std::string lowerTrimmed(std::string text) {
@@ -299,7 +292,7 @@ int main(int argc, char** argv) {
         std::fputs(kUsage, stdout);
         return 0;
     }
-    const std::string pluginPath = options.plugin.empty() ? programFolder() + "Velorin2.dll" : options.plugin;
+    const std::string pluginPath = options.plugin.empty() ? pluginBesideProgram() : options.plugin;
     try {
         if (options.list)
             list(options, pluginPath);

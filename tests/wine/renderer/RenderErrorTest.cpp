@@ -121,6 +121,31 @@ TEST_F(BadInput, PluginsThatCannotBeUsed) {
     EXPECT_EQ(list.exitCode, 1u);
     EXPECT_EQ(list.out, "");
     EXPECT_MENTIONS(list.err, "returned no effect");
+
+    // A record without the magic number is not closed: the probe's log ends
+    // with its version request.
+    ScratchFolder logFolder;
+    SetEnvironmentVariableA("VELORIN_PROBE_LOG", logFolder.path("probe.log").c_str());
+    SetEnvironmentVariableA("VELORIN_PROBE_NO_MAGIC", "1");
+    const std::string noMagic = refused({"--plugin", folder + "\\velorin_probe.dll"});
+    SetEnvironmentVariableA("VELORIN_PROBE_NO_MAGIC", nullptr);
+    SetEnvironmentVariableA("VELORIN_PROBE_LOG", nullptr);
+    EXPECT_MENTIONS(noMagic, "without the VST 2 magic number");
+    EXPECT_EQ(linesOf(readFile(logFolder.path("probe.log"))), std::vector<std::string>{"version 2400"});
+}
+
+// A plug-in named without a full path is the file in the current folder,
+// even when the renderer's own folder holds a DLL of that name.
+TEST_F(BadInput, ABarePluginNameIsTheFileInTheCurrentFolder) {
+    const std::string name = "velorin_null_main.dll";
+    ASSERT_TRUE(CopyFileA((folderOfTests() + "\\velorin_probe.dll").c_str(), scratch.path(name).c_str(), FALSE));
+    char previous[MAX_PATH];
+    GetCurrentDirectoryA(MAX_PATH, previous);
+    ASSERT_TRUE(SetCurrentDirectoryA(scratch.path("").c_str()));
+    RunResult run = runRenderer({"--plugin", name, "good.wav", "out.wav"});
+    SetCurrentDirectoryA(previous);
+    EXPECT_EQ(run.exitCode, 0u) << run.err;
+    EXPECT_TRUE(fileExists(scratch.path("out.wav")));
 }
 
 TEST_F(BadInput, OutputThatCannotBeWritten) {
