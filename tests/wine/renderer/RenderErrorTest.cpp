@@ -134,20 +134,6 @@ TEST_F(BadInput, PluginsThatCannotBeUsed) {
     EXPECT_EQ(linesOf(readFile(logFolder.path("probe.log"))), std::vector<std::string>{"version 2400"});
 }
 
-// A plug-in named without a full path is the file in the current folder,
-// even when the renderer's own folder holds a DLL of that name.
-TEST_F(BadInput, ABarePluginNameIsTheFileInTheCurrentFolder) {
-    const std::string name = "velorin_null_main.dll";
-    ASSERT_TRUE(CopyFileA((folderOfTests() + "\\velorin_probe.dll").c_str(), scratch.path(name).c_str(), FALSE));
-    char previous[MAX_PATH];
-    GetCurrentDirectoryA(MAX_PATH, previous);
-    ASSERT_TRUE(SetCurrentDirectoryA(scratch.path("").c_str()));
-    RunResult run = runRenderer({"--plugin", name, "good.wav", "out.wav"});
-    SetCurrentDirectoryA(previous);
-    EXPECT_EQ(run.exitCode, 0u) << run.err;
-    EXPECT_TRUE(fileExists(scratch.path("out.wav")));
-}
-
 TEST_F(BadInput, OutputThatCannotBeWritten) {
     RunResult run = runRenderer({scratch.path("good.wav"), scratch.path("no such folder\\out.wav")});
     EXPECT_EQ(run.exitCode, 1u);
