@@ -94,18 +94,20 @@ void ChorusEditor::showDataText(const char* text) {
     drawDataBox(text);
 }
 
+// One call blanks the whole box and draws the text clipped to it: where the
+// skin's font is missing, the substitute is wider, and a text running past
+// the box would stay on the skin after the next blanking.
 void ChorusEditor::drawDataBox(const char* text) {
     HDC dc = GetDC(window);
     if (!dc) return;
-    HGDIOBJ previousBrush = SelectObject(dc, GetStockObject(BLACK_BRUSH));
-    HGDIOBJ previousPen = SelectObject(dc, GetStockObject(BLACK_PEN));
-    Rectangle(dc, layout::dataBox.left, layout::dataBox.top, layout::dataBox.right, layout::dataBox.bottom);
+    const RECT box = {layout::dataBox.left, layout::dataBox.top, layout::dataBox.right, layout::dataBox.bottom};
     HGDIOBJ previousFont = SelectObject(dc, font ? static_cast<HGDIOBJ>(font) : GetStockObject(DEFAULT_GUI_FONT));
-    SetBkMode(dc, TRANSPARENT);
-    SetTextColor(dc, RGB(0, 255, 0));
-    TextOutA(dc, layout::kDataTextX, layout::kDataTextY, text, static_cast<int>(std::strlen(text)));
+    const COLORREF previousBackground = SetBkColor(dc, RGB(0, 0, 0));
+    const COLORREF previousText = SetTextColor(dc, RGB(0, 255, 0));
+    ExtTextOutA(dc, layout::kDataTextX, layout::kDataTextY, ETO_OPAQUE | ETO_CLIPPED, &box, text,
+                static_cast<UINT>(std::strlen(text)), nullptr);
+    SetTextColor(dc, previousText);
+    SetBkColor(dc, previousBackground);
     SelectObject(dc, previousFont);
-    SelectObject(dc, previousBrush);
-    SelectObject(dc, previousPen);
     ReleaseDC(window, dc);
 }

@@ -12,11 +12,9 @@ public:
     SkinBitmap(const SkinBitmap&) = delete;
     SkinBitmap& operator=(const SkinBitmap&) = delete;
 
-    // False when the resource was missing: copies then draw nothing.
-    bool loaded() const { return bitmap != nullptr; }
-
     // Copies width x height pixels from (sourceX, sourceY) of the bitmap to
-    // (destinationX, destinationY) of `destination`.
+    // (destinationX, destinationY) of `destination`; draws nothing when the
+    // resource was missing.
     void copyTo(HDC destination, int destinationX, int destinationY, int width, int height, int sourceX,
                 int sourceY) const;
 

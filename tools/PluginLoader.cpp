@@ -16,9 +16,27 @@ VstInt32 VELORIN_CALLBACK RecordingHost::callback(AEffect* effect, VstInt32 opco
     return opcode == audioMasterVersion ? host.versionAnswer : host.otherAnswer;
 }
 
+namespace {
+
+// LoadLibrary looks for a relative path in its search folders, the
+// program's own first, even when the path starts with ".\\"; the full path
+// is the file that the caller named.
+std::string fullPath(const std::string& path) {
+    const DWORD size = GetFullPathNameA(path.c_str(), 0, nullptr, nullptr);
+    if (size == 0) return path;
+    std::string full(size, '\0');
+    const DWORD length = GetFullPathNameA(path.c_str(), size, &full[0], nullptr);
+    if (length == 0 || length >= size) return path;
+    full.resize(length);
+    return full;
+}
+
+}  // namespace
+
 PluginLoader::PluginLoader(const std::string& dllPath) {
-    HMODULE handle = LoadLibraryA(dllPath.c_str());
+    HMODULE handle = LoadLibraryA(fullPath(dllPath).c_str());
     if (!handle) {
+        loadError = GetLastError();
         lastError = "cannot load " + dllPath;
         return;
     }
@@ -46,12 +64,16 @@ VstInt32 PluginInstance::close() {
     return result;
 }
 
-std::string builtPluginPath() {
-    if (const char* path = std::getenv("VELORIN_PLUGIN")) return path;
-    // The build puts the DLL next to every program it builds.
+std::string programFolder() {
     char path[MAX_PATH];
     DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
     std::string folder(path, length);
-    folder.erase(folder.find_last_of("\\/") + 1);
-    return folder + "Velorin2.dll";
+    return folder.substr(0, folder.find_last_of("\\/") + 1);
+}
+
+std::string pluginBesideProgram() { return programFolder() + "Velorin2.dll"; }
+
+std::string builtPluginPath() {
+    if (const char* path = std::getenv("VELORIN_PLUGIN")) return path;
+    return pluginBesideProgram();
 }

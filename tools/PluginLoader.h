@@ -33,6 +33,8 @@ public:
 class PluginLoader {
 public:
     // Loads the DLL; loaded() tells whether it and its "main" were found.
+    // A relative path is taken from the current folder, never from the
+    // folders where the system looks for libraries.
     explicit PluginLoader(const std::string& dllPath);
     ~PluginLoader();
     PluginLoader(const PluginLoader&) = delete;
@@ -40,13 +42,22 @@ public:
 
     bool loaded() const { return mainEntry != nullptr; }
     const std::string& error() const { return lastError; }
+    // Why loading failed: the library itself (with the system's error
+    // code), or only its "main".
+    bool libraryFound() const { return module != nullptr; }
+    unsigned long systemError() const { return loadError; }
 
     // Calls "main" with the given callback (the recording host by default).
     AEffect* create(audioMasterCallback callback = RecordingHost::callback);
 
+    // Leaves the library in the process when the loader goes: for a record
+    // that cannot be closed safely, whose code may still be running.
+    void keepLoaded() { module = nullptr; }
+
 private:
     void* module = nullptr;
     AEffect*(VELORIN_CALLBACK* mainEntry)(audioMasterCallback) = nullptr;
+    unsigned long loadError = 0;
     std::string lastError;
 };
 
@@ -78,5 +89,12 @@ private:
     AEffect* effect;
 };
 
-// The plug-in DLL of this build, next to the test executables' build tree.
+// The folder of the running program, with its trailing separator.
+std::string programFolder();
+
+// Velorin2.dll next to the running program, where the build puts it.
+std::string pluginBesideProgram();
+
+// The plug-in DLL that tests and tools use: the one VELORIN_PLUGIN names,
+// or else the one beside the program.
 std::string builtPluginPath();

@@ -1,6 +1,7 @@
-// A thin VST 2 host for one effect: loads the DLL, calls "main" with the
-// renderer's host callback, and closes the effect and frees the library at
-// the end.  Failures throw RenderError with a one-line message.
+// A thin VST 2 host for one effect: loads the DLL through the shared plug-in
+// loader, calls "main" with the renderer's host callback, and closes the
+// effect and frees the library at the end.  Failures throw RenderError with
+// a one-line message.
 #pragma once
 
 #include <string>
@@ -26,7 +27,7 @@ public:
     static constexpr VstInt32 kHostVersion = 2400;
 
 private:
-    void* module = nullptr;  // HMODULE
+    PluginLoader loader;  // declared first: it frees the library after the effect is closed
     PluginInstance instance{nullptr};
     bool running = false;
 };

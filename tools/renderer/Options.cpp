@@ -56,62 +56,89 @@ ParameterSetting parseSetting(const std::string& text) {
     return {key, static_cast<float>(value)};
 }
 
-}  // namespace
+// Walks the command line: "--opt=value" and "--opt value" are both accepted.
+class ArgumentCursor {
+public:
+    ArgumentCursor(int argc, char** argv) : argc(argc), argv(argv) {}
 
-Options parseOptions(int argc, char** argv) {
-    Options options;
-    std::vector<std::string> files;
-    for (int i = 1; i < argc; ++i) {
-        std::string arg = argv[i];
-        std::string value;
-        bool hasValue = false;
-        // "--opt=value" and "--opt value" are both accepted.
+    bool next() {
+        if (++index >= argc) return false;
+        arg = argv[index];
+        value.clear();
+        hasValue = false;
         if (arg.rfind("--", 0) == 0 && arg.find('=') != std::string::npos) {
             value = arg.substr(arg.find('=') + 1);
             arg = arg.substr(0, arg.find('='));
             hasValue = true;
         }
-        auto takeValue = [&]() -> std::string {
-            if (hasValue) return value;
-            if (i + 1 >= argc) throw RenderError(arg + " needs a value");
-            return argv[++i];
-        };
-        auto noValue = [&]() {
-            if (hasValue) throw RenderError(arg + " takes no value");
-        };
-
-        if (arg == "--program") {
-            options.program = parseInteger(arg, takeValue());
-            if (options.program < 0) throw RenderError("--program must be 0 or more");
-        } else if (arg == "--set") {
-            options.settings.push_back(parseSetting(takeValue()));
-        } else if (arg == "--block") {
-            options.blockSize = parseInteger(arg, takeValue());
-            if (options.blockSize < 1 || options.blockSize > 1048576)
-                throw RenderError("--block must be from 1 to 1048576 frames");
-        } else if (arg == "--plugin") {
-            options.plugin = takeValue();
-            if (options.plugin.empty()) throw RenderError("--plugin needs a path");
-        } else if (arg == "--process" || arg == "--replacing") {
-            noValue();
-            options.mode = arg == "--process" ? Options::Mode::Process : Options::Mode::Replacing;
-        } else if (arg == "--float" || arg == "--pcm16") {
-            noValue();
-            options.encoding = arg == "--float" ? OutputEncoding::Float32 : OutputEncoding::Pcm16;
-        } else if (arg == "--list") {
-            noValue();
-            options.list = true;
-        } else if (arg == "--quiet" || arg == "-q") {
-            noValue();
-            options.quiet = true;
-        } else if (arg == "--help" || arg == "-h") {
-            options.help = true;
-        } else if (arg.size() > 1 && arg[0] == '-') {
-            throw RenderError("unknown option '" + arg + "'");
-        } else {
-            files.push_back(arg);
-        }
+        return true;
     }
+    // The argument, or the option's name without a value written into it.
+    const std::string& name() const { return arg; }
+    std::string takeValue() {
+        if (hasValue) return value;
+        if (index + 1 >= argc) throw RenderError(arg + " needs a value");
+        return argv[++index];
+    }
+    void noValue() const {
+        if (hasValue) throw RenderError(arg + " takes no value");
+    }
+
+private:
+    int argc;
+    char** argv;
+    int index = 0;
+    std::string arg;
+    std::string value;
+    bool hasValue = false;
+};
+
+// Takes the cursor's option into `options`; false when the argument is no
+// option but a file name.
+bool takeOption(ArgumentCursor& cursor, Options& options) {
+    const std::string& arg = cursor.name();
+    if (arg == "--program") {
+        options.program = parseInteger(arg, cursor.takeValue());
+        if (options.program < 0) throw RenderError("--program must be 0 or more");
+    } else if (arg == "--set") {
+        options.settings.push_back(parseSetting(cursor.takeValue()));
+    } else if (arg == "--block") {
+        options.blockSize = parseInteger(arg, cursor.takeValue());
+        if (options.blockSize < 1 || options.blockSize > 1048576)
+            throw RenderError("--block must be from 1 to 1048576 frames");
+    } else if (arg == "--plugin") {
+        options.plugin = cursor.takeValue();
+        if (options.plugin.empty()) throw RenderError("--plugin needs a path");
+    } else if (arg == "--process" || arg == "--replacing") {
+        cursor.noValue();
+        options.mode = arg == "--process" ? Options::Mode::Process : Options::Mode::Replacing;
+    } else if (arg == "--float" || arg == "--pcm16") {
+        cursor.noValue();
+        options.encoding = arg == "--float" ? OutputEncoding::Float32 : OutputEncoding::Pcm16;
+    } else if (arg == "--list") {
+        cursor.noValue();
+        options.list = true;
+    } else if (arg == "--quiet" || arg == "-q") {
+        cursor.noValue();
+        options.quiet = true;
+    } else if (arg == "--help" || arg == "-h") {
+        options.help = true;
+    } else if (arg.size() > 1 && arg[0] == '-') {
+        throw RenderError("unknown option '" + arg + "'");
+    } else {
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+Options parseOptions(int argc, char** argv) {
+    Options options;
+    std::vector<std::string> files;
+    ArgumentCursor cursor(argc, argv);
+    while (cursor.next())
+        if (!takeOption(cursor, options)) files.push_back(cursor.name());
     if (options.help) return options;
     if (options.list) {
         if (!files.empty()) throw RenderError("--list takes no files");

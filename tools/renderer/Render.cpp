@@ -8,7 +8,10 @@
 #include <string>
 #include <vector>
 
+#include "tools/renderer/EffectBuffers.h"
 #include "tools/renderer/EffectHost.h"
+#include "tools/renderer/EffectListing.h"
+#include "tools/renderer/EffectSettings.h"
 #include "tools/renderer/Options.h"
 #include "tools/renderer/WaveFile.h"
 
@@ -23,132 +26,7 @@ BOOL WINAPI onConsoleControl(DWORD event) {
     return TRUE;
 }
 
-std::string programFolder() {
-    char path[MAX_PATH];
-    DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string folder(path, length);
-    return folder.substr(0, folder.find_last_of("\\/") + 1);
-}
-
 std::string fileName(const std::string& path) { return path.substr(path.find_last_of("\\/") + 1); }
-
-std::string lowerTrimmed(std::string text) {
-    const size_t first = text.find_first_not_of(' ');
-    const size_t last = text.find_last_not_of(' ');
-    text = first == std::string::npos ? std::string() : text.substr(first, last - first + 1);
-    for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return text;
-}
-
-VstInt32 findParameter(PluginInstance& plugin, const std::string& key) {
-    const VstInt32 count = plugin.record()->numParams;
-    if (!key.empty() && key.find_first_not_of("0123456789") == std::string::npos) {
-        long index = key.size() > 9 ? count : std::stol(key);
-        if (index >= count)
-            throw RenderError("--set: parameter index " + key + " is out of range (the plug-in has " +
-                              std::to_string(count) + " parameters, 0 to " + std::to_string(count - 1) + ")");
-        return static_cast<VstInt32>(index);
-    }
-    std::string known;
-    for (VstInt32 i = 0; i < count; ++i) {
-        const std::string name = plugin.text(effGetParamName, i);
-        if (lowerTrimmed(name) == lowerTrimmed(key)) return i;
-        known += (i ? ", " : "") + name;
-    }
-    throw RenderError("--set: unknown parameter '" + key + "' (the plug-in has: " + known + ")");
-}
-
-// Checks the program number and finds the parameters before anything is
-// changed or printed, so that a mistake stops the run at once.
-std::vector<VstInt32> resolveSettings(PluginInstance& plugin, const Options& options) {
-    const VstInt32 programs = plugin.record()->numPrograms;
-    if (options.program >= programs)
-        throw RenderError("--program " + std::to_string(options.program) + " is out of range (the plug-in has " +
-                          std::to_string(programs) + " programs, 0 to " + std::to_string(programs - 1) + ")");
-    std::vector<VstInt32> indices;
-    for (const ParameterSetting& setting : options.settings) indices.push_back(findParameter(plugin, setting.key));
-    return indices;
-}
-
-void selectProgram(PluginInstance& plugin, const Options& options) {
-    if (options.program >= 0) plugin.dispatch(effSetProgram, 0, options.program);
-}
-
-// The settings edit the program that is current by then, in the order given.
-void applySettings(PluginInstance& plugin, const Options& options, const std::vector<VstInt32>& indices) {
-    for (size_t i = 0; i < indices.size(); ++i) plugin.setParameter(indices[i], options.settings[i].value);
-}
-
-std::string padded(const std::string& text, size_t width) {
-    return text.size() < width ? text + std::string(width - text.size(), ' ') : text;
-}
-
-std::string fourCharText(VstInt32 code) {
-    std::string text;
-    for (int shift = 24; shift >= 0; shift -= 8) {
-        const char c = static_cast<char>((code >> shift) & 0xFF);
-        text += c >= 32 && c < 127 ? c : '?';
-    }
-    return text;
-}
-
-void list(const Options& options, const std::string& pluginPath) {
-    EffectHost host(pluginPath);
-    PluginInstance& plugin = host.plugin();
-    const AEffect* e = host.record();
-    plugin.dispatch(effOpen);
-    const std::vector<VstInt32> indices = resolveSettings(plugin, options);
-
-    std::printf("Plug-in  %s\n", pluginPath.c_str());
-    std::printf("Effect   '%s' version %d, %d inputs, %d outputs, %s%s\n", fourCharText(e->uniqueID).c_str(),
-                static_cast<int>(e->version), static_cast<int>(e->numInputs), static_cast<int>(e->numOutputs),
-                (e->flags & effFlagsCanReplacing) ? "process and processReplacing" : "process only",
-                (e->flags & effFlagsHasEditor) ? ", editor" : "");
-    std::printf("Record   magic '%s', uniqueID 0x%08X, flags %d, %d programs, %d parameters, initial delay %d, "
-                "ioRatio %g, identifies as '%s'\n",
-                fourCharText(e->magic).c_str(), static_cast<unsigned>(e->uniqueID), static_cast<int>(e->flags),
-                static_cast<int>(e->numPrograms), static_cast<int>(e->numParams), static_cast<int>(e->initialDelay),
-                static_cast<double>(e->ioRatio), fourCharText(plugin.dispatch(effIdentify)).c_str());
-
-    // Program names can only be read from the current program: visit each
-    // and come back to the one chosen.
-    selectProgram(plugin, options);
-    const VstInt32 current = plugin.dispatch(effGetProgram);
-    std::printf("\nPrograms (* current)\n");
-    for (VstInt32 p = 0; p < e->numPrograms; ++p) {
-        plugin.dispatch(effSetProgram, 0, p);
-        std::printf("  %c %2d  %s\n", p == current ? '*' : ' ', static_cast<int>(p),
-                    plugin.text(effGetProgramName).c_str());
-    }
-    plugin.dispatch(effSetProgram, 0, current);
-    applySettings(plugin, options, indices);
-
-    struct Row {
-        std::string index, name, value, text, label;
-    };
-    std::vector<Row> rows = {{"index", "name", "value", "text", "label"}};
-    for (VstInt32 i = 0; i < e->numParams; ++i) {
-        char value[32];
-        std::snprintf(value, sizeof value, "%.6f", static_cast<double>(plugin.getParameter(i)));
-        rows.push_back({std::to_string(i), plugin.text(effGetParamName, i), value, plugin.text(effGetParamDisplay, i),
-                        plugin.text(effGetParamLabel, i)});
-    }
-    size_t widths[4] = {};
-    for (const Row& row : rows) {
-        widths[0] = std::max(widths[0], row.index.size());
-        widths[1] = std::max(widths[1], row.name.size());
-        widths[2] = std::max(widths[2], row.value.size());
-        widths[3] = std::max(widths[3], row.text.size());
-    }
-    std::printf("\nParameters of program %d\n", static_cast<int>(current));
-    for (const Row& row : rows) {
-        std::string line = "  " + std::string(widths[0] - row.index.size(), ' ') + row.index + "  " +
-                           padded(row.name, widths[1]) + "  " + padded(row.value, widths[2]) + "  " +
-                           padded(row.text, widths[3]) + "  " + row.label;
-        line.erase(line.find_last_not_of(' ') + 1);
-        std::printf("%s\n", line.c_str());
-    }
-}
 
 // Removes a file when it goes out of scope, unless told to keep it.
 struct TemporaryFile {
@@ -157,11 +35,6 @@ struct TemporaryFile {
     ~TemporaryFile() {
         if (!keep) DeleteFileA(path.c_str());
     }
-};
-
-struct ChannelStats {
-    float peak = 0.0f;
-    unsigned long long aboveOne = 0;  // like the effect's own test: anything not at or below +1.0
 };
 
 double seconds(const LARGE_INTEGER& from, const LARGE_INTEGER& to) {
@@ -180,6 +53,124 @@ std::string peakText(float peak) {
     return text;
 }
 
+struct ChannelStats {
+    float peak = 0.0f;
+    unsigned long long aboveOne = 0;  // like the effect's own test: anything not at or below +1.0
+};
+
+// What the summary reports of a finished render.
+struct RenderTotals {
+    unsigned channels = 1;  // of the output
+    std::uint32_t frames = 0;
+    double seconds = 0.0;
+    ChannelStats stats[2];
+};
+
+void measure(const EffectBuffers& buffers, std::uint32_t frames, RenderTotals& totals) {
+    for (unsigned c = 0; c < totals.channels; ++c) {
+        const float* samples = buffers.output(c);
+        for (std::uint32_t i = 0; i < frames; ++i) {
+            totals.stats[c].peak = std::max(totals.stats[c].peak, std::fabs(samples[i]));
+            if (!(samples[i] <= 1.0f)) ++totals.stats[c].aboveOne;
+        }
+    }
+}
+
+// "rendering  42%" on standard error, at most four times a second, and only
+// when standard error is a console.
+class ProgressLine {
+public:
+    explicit ProgressLine(bool quiet) {
+        DWORD consoleMode;
+        shown = !quiet && GetConsoleMode(GetStdHandle(STD_ERROR_HANDLE), &consoleMode);
+        QueryPerformanceCounter(&lastShown);
+    }
+    void update(std::uint32_t done, std::uint32_t total) {
+        LARGE_INTEGER now;
+        QueryPerformanceCounter(&now);
+        if (!shown || seconds(lastShown, now) < 0.25) return;
+        std::fprintf(stderr, "\rrendering %3u%%", static_cast<unsigned>(100.0 * done / total));
+        lastShown = now;
+    }
+    void clear() {
+        if (shown) std::fprintf(stderr, "\r              \r");
+    }
+
+private:
+    bool shown = false;
+    LARGE_INTEGER lastShown;
+};
+
+// Sets the effect up as a host does before playing: open, sample rate,
+// block size, program and parameters.
+void prepareEffect(PluginInstance& plugin, const Options& options, unsigned sampleRate) {
+    plugin.dispatch(effOpen);
+    plugin.dispatch(effSetSampleRate, 0, 0, nullptr, static_cast<float>(sampleRate));
+    plugin.dispatch(effSetBlockSize, 0, options.blockSize);
+    const std::vector<VstInt32> indices = resolveSettings(plugin, options);
+    selectProgram(plugin, options);
+    applySettings(plugin, options, indices);
+}
+
+// processReplacing when asked for, or by default when the effect offers it.
+bool choosesReplacing(const AEffect& effect, Options::Mode mode) {
+    const bool canReplace = (effect.flags & effFlagsCanReplacing) != 0;
+    if (mode == Options::Mode::Replacing && !canReplace)
+        throw RenderError("--replacing: the plug-in does not offer processReplacing");
+    return mode == Options::Mode::Replacing || (mode == Options::Mode::Auto && canReplace);
+}
+
+// Switches the effect on, runs the whole input through it block by block
+// into the writer, and switches it off.
+void processAll(EffectHost& host, bool replacing, std::uint32_t blockFrames, WaveReader& reader, WaveWriter& writer,
+                ProgressLine& progress, RenderTotals& totals) {
+    EffectBuffers buffers(*host.record(), blockFrames);
+    PluginInstance& plugin = host.plugin();
+    host.resume();
+    for (;;) {
+        const std::uint32_t frames = reader.read(buffers.inputChannels()[0], buffers.inputChannels()[1], blockFrames);
+        if (frames == 0) break;
+        if (interrupted) throw RenderError("interrupted");
+        buffers.silenceOutputs();
+        if (replacing)
+            plugin.processReplacing(buffers.inputChannels(), buffers.outputChannels(), static_cast<VstInt32>(frames));
+        else
+            plugin.process(buffers.inputChannels(), buffers.outputChannels(), static_cast<VstInt32>(frames));
+        measure(buffers, frames, totals);
+        writer.write(buffers.outputChannels(), frames);
+        totals.frames += frames;
+        progress.update(totals.frames, reader.frames());
+    }
+    host.suspend();
+}
+
+// The finished file takes the output's name only now: a failed run leaves
+// no partial output behind, and an earlier output as it was.
+void publish(TemporaryFile& temporary, const std::string& output) {
+    if (!MoveFileExA(temporary.path.c_str(), output.c_str(), MOVEFILE_REPLACE_EXISTING))
+        throw RenderError("cannot write '" + output + "': " + systemMessage(GetLastError(), output));
+    temporary.keep = true;
+}
+
+void printSummary(const Options& options, const WaveFormat& format, const std::string& pluginPath, bool replacing,
+                  const RenderTotals& totals, unsigned long long clippedTo16Bits) {
+    const double audioSeconds = static_cast<double>(totals.frames) / format.sampleRate;
+    std::printf("%s -> %s\n", options.input.c_str(), options.output.c_str());
+    std::printf("  %s in, %s out; %lu frames (%.3f s) through %s with %s in blocks of %d\n", describe(format).c_str(),
+                options.encoding == OutputEncoding::Float32 ? "32-bit float" : "16-bit PCM",
+                static_cast<unsigned long>(totals.frames), audioSeconds, fileName(pluginPath).c_str(),
+                replacing ? "processReplacing" : "process", options.blockSize);
+    if (totals.seconds > 0.0)
+        std::printf("  rendered in %.3f s, %.1f x real time\n", totals.seconds, audioSeconds / totals.seconds);
+    const ChannelStats* stats = totals.stats;
+    const std::string peaks = totals.channels == 2
+                                  ? "left " + peakText(stats[0].peak) + ", right " + peakText(stats[1].peak)
+                                  : peakText(stats[0].peak);
+    std::printf("  output peak %s; samples above +1.0: %llu", peaks.c_str(), stats[0].aboveOne + stats[1].aboveOne);
+    if (options.encoding == OutputEncoding::Pcm16) std::printf("; clipped to 16 bits: %llu", clippedTo16Bits);
+    std::printf("\n");
+}
+
 void render(const Options& options, const std::string& pluginPath) {
     WaveReader reader(options.input);
     const WaveFormat& format = reader.format();
@@ -188,99 +179,30 @@ void render(const Options& options, const std::string& pluginPath) {
                      options.input.c_str(), static_cast<unsigned long>(reader.frames()));
 
     EffectHost host(pluginPath);
-    PluginInstance& plugin = host.plugin();
-    const AEffect* e = host.record();
-    if (e->numOutputs < 1) throw RenderError("plug-in '" + pluginPath + "' has no outputs");
+    const AEffect& effect = *host.record();
+    if (effect.numOutputs < 1) throw RenderError("plug-in '" + pluginPath + "' has no outputs");
+    prepareEffect(host.plugin(), options, format.sampleRate);
+    const bool replacing = choosesReplacing(effect, options.mode);
 
-    // Set up as a host does before playing: open, sample rate, block size,
-    // program and parameters; then switch on, process, switch off.
-    plugin.dispatch(effOpen);
-    plugin.dispatch(effSetSampleRate, 0, 0, nullptr, static_cast<float>(format.sampleRate));
-    plugin.dispatch(effSetBlockSize, 0, options.blockSize);
-    const std::vector<VstInt32> indices = resolveSettings(plugin, options);
-    selectProgram(plugin, options);
-    applySettings(plugin, options, indices);
-
-    const bool canReplace = (e->flags & effFlagsCanReplacing) != 0;
-    if (options.mode == Options::Mode::Replacing && !canReplace)
-        throw RenderError("--replacing: the plug-in does not offer processReplacing");
-    const bool replacing = options.mode == Options::Mode::Replacing ||
-                           (options.mode == Options::Mode::Auto && canReplace);
-
-    // Every input the effect has gets a buffer: the file's channels go to
-    // the first two, silence to any others; outputs beyond two are dropped.
-    const size_t block = static_cast<size_t>(options.blockSize);
-    const unsigned outChannels = e->numOutputs >= 2 ? 2 : 1;
-    std::vector<std::vector<float>> inputs(std::max<VstInt32>(e->numInputs, 2), std::vector<float>(block));
-    std::vector<std::vector<float>> outputs(std::max<VstInt32>(e->numOutputs, 2), std::vector<float>(block));
-    std::vector<float*> inputPointers, outputPointers;
-    for (auto& buffer : inputs) inputPointers.push_back(buffer.data());
-    for (auto& buffer : outputs) outputPointers.push_back(buffer.data());
-
+    RenderTotals totals;
+    totals.channels = effect.numOutputs >= 2 ? 2 : 1;
     TemporaryFile temporary{options.output + "." + std::to_string(GetCurrentProcessId()) + ".part"};
-    WaveWriter writer(temporary.path, options.encoding, outChannels, format.sampleRate, reader.frames(),
+    WaveWriter writer(temporary.path, options.encoding, totals.channels, format.sampleRate, reader.frames(),
                       options.output);
-
-    DWORD consoleMode;
-    const bool progress = !options.quiet && GetConsoleMode(GetStdHandle(STD_ERROR_HANDLE), &consoleMode);
+    ProgressLine progress(options.quiet);
     SetConsoleCtrlHandler(onConsoleControl, TRUE);
 
-    ChannelStats stats[2];
-    LARGE_INTEGER start, now, lastShown;
+    LARGE_INTEGER start, end;
     QueryPerformanceCounter(&start);
-    lastShown = start;
-    std::uint32_t done = 0;
-    host.resume();
-    for (;;) {
-        const std::uint32_t frames = reader.read(inputPointers[0], inputPointers[1], static_cast<std::uint32_t>(block));
-        if (frames == 0) break;
-        if (interrupted) throw RenderError("interrupted");
-        // process() adds to the outputs, so they start silent in both modes.
-        for (auto& buffer : outputs) std::fill(buffer.begin(), buffer.end(), 0.0f);
-        if (replacing)
-            plugin.processReplacing(inputPointers.data(), outputPointers.data(), static_cast<VstInt32>(frames));
-        else
-            plugin.process(inputPointers.data(), outputPointers.data(), static_cast<VstInt32>(frames));
-        for (unsigned c = 0; c < outChannels; ++c) {
-            for (std::uint32_t i = 0; i < frames; ++i) {
-                const float sample = outputs[c][i];
-                stats[c].peak = std::max(stats[c].peak, std::fabs(sample));
-                if (!(sample <= 1.0f)) ++stats[c].aboveOne;
-            }
-        }
-        writer.write(outputPointers.data(), frames);
-        done += frames;
-        QueryPerformanceCounter(&now);
-        if (progress && seconds(lastShown, now) >= 0.25) {
-            std::fprintf(stderr, "\rrendering %3u%%", static_cast<unsigned>(100.0 * done / reader.frames()));
-            lastShown = now;
-        }
-    }
-    host.suspend();
+    processAll(host, replacing, static_cast<std::uint32_t>(options.blockSize), reader, writer, progress, totals);
     writer.finish();
     reader.close();  // the output may replace the input
-    QueryPerformanceCounter(&now);
-    if (progress) std::fprintf(stderr, "\r              \r");
+    QueryPerformanceCounter(&end);
+    totals.seconds = seconds(start, end);
+    progress.clear();
 
-    if (!MoveFileExA(temporary.path.c_str(), options.output.c_str(), MOVEFILE_REPLACE_EXISTING))
-        throw RenderError("cannot write '" + options.output + "': " + systemMessage(GetLastError(), options.output));
-    temporary.keep = true;
-
-    if (options.quiet) return;
-    const double audioSeconds = static_cast<double>(done) / format.sampleRate;
-    const double took = seconds(start, now);
-    std::printf("%s -> %s\n", options.input.c_str(), options.output.c_str());
-    std::printf("  %s in, %s out; %lu frames (%.3f s) through %s with %s in blocks of %d\n", describe(format).c_str(),
-                options.encoding == OutputEncoding::Float32 ? "32-bit float" : "16-bit PCM",
-                static_cast<unsigned long>(done), audioSeconds, fileName(pluginPath).c_str(),
-                replacing ? "processReplacing" : "process", options.blockSize);
-    if (took > 0.0)
-        std::printf("  rendered in %.3f s, %.1f x real time\n", took, audioSeconds / took);
-    std::string peaks = outChannels == 2 ? "left " + peakText(stats[0].peak) + ", right " + peakText(stats[1].peak)
-                                         : peakText(stats[0].peak);
-    std::printf("  output peak %s; samples above +1.0: %llu", peaks.c_str(), stats[0].aboveOne + stats[1].aboveOne);
-    if (options.encoding == OutputEncoding::Pcm16) std::printf("; clipped to 16 bits: %llu", writer.clippedSamples());
-    std::printf("\n");
+    publish(temporary, options.output);
+    if (!options.quiet) printSummary(options, format, pluginPath, replacing, totals, writer.clippedSamples());
 }
 
 }  // namespace
@@ -299,10 +221,10 @@ int main(int argc, char** argv) {
         std::fputs(kUsage, stdout);
         return 0;
     }
-    const std::string pluginPath = options.plugin.empty() ? programFolder() + "Velorin2.dll" : options.plugin;
+    const std::string pluginPath = options.plugin.empty() ? pluginBesideProgram() : options.plugin;
     try {
         if (options.list)
-            list(options, pluginPath);
+            listEffect(options, pluginPath);
         else
             render(options, pluginPath);
     } catch (const RenderError& error) {

@@ -55,6 +55,46 @@ std::string describe(const WaveFormat& format) {
     return text + std::to_string(format.sampleRate) + " Hz";
 }
 
+namespace {
+
+// The encoding of a format tag and sample size, or why it is not taken.
+SampleEncoding encodingOf(unsigned tag, unsigned bits, const std::string& path) {
+    if (tag == kFormatPcm && (bits == 16 || bits == 24 || bits == 32)) return SampleEncoding::Pcm;
+    if (tag == kFormatFloat && bits == 32) return SampleEncoding::Float;
+    if (tag == kFormatPcm || tag == kFormatFloat)
+        throw RenderError(quoted(path) + ": unsupported WAV format (" + std::to_string(bits) + "-bit " +
+                          (tag == kFormatPcm ? "PCM" : "float") +
+                          "; 16, 24 or 32-bit PCM or 32-bit float are supported)");
+    throw RenderError(quoted(path) + ": unsupported WAV format (format tag " + std::to_string(tag) +
+                      "; only PCM and float are supported)");
+}
+
+// The format chunk's first `size` bytes (16 to 40) as a format the reader
+// takes; throws for anything else.
+WaveFormat parseFormat(const unsigned char* f, LONG size, const std::string& path) {
+    WaveFormat format;
+    unsigned tag = read16(f);
+    format.channels = read16(f + 2);
+    format.sampleRate = read32(f + 4);
+    format.blockAlign = read16(f + 12);
+    format.bitsPerSample = read16(f + 14);
+    if (tag == kFormatExtensible) {
+        if (size < 40 || std::memcmp(f + 26, kSubFormatTail, sizeof kSubFormatTail) != 0)
+            throw RenderError(quoted(path) + ": unsupported WAV format (unknown extensible sub-format)");
+        tag = read16(f + 24);
+    }
+    format.encoding = encodingOf(tag, format.bitsPerSample, path);
+    if (format.channels != 1 && format.channels != 2)
+        throw RenderError(quoted(path) + ": unsupported WAV format (" + std::to_string(format.channels) +
+                          " channels; mono or stereo are supported)");
+    if (format.blockAlign != format.channels * format.bitsPerSample / 8)
+        throw RenderError(quoted(path) + " is damaged: its frame size does not match its format");
+    if (format.sampleRate == 0) throw RenderError(quoted(path) + " is damaged: its sample rate is 0");
+    return format;
+}
+
+}  // namespace
+
 WaveReader::WaveReader(const std::string& path) : path(path) {
     file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
                        nullptr);
@@ -69,69 +109,48 @@ WaveReader::WaveReader(const std::string& path) : path(path) {
         if (mmioDescend(mmio, &riff, nullptr, 0) != MMSYSERR_NOERROR || riff.ckid != FOURCC_RIFF ||
             riff.fccType != mmioFOURCC('W', 'A', 'V', 'E'))
             throw RenderError(quoted(path) + " is not a WAV file");
-
-        MMCKINFO fmtChunk = {};
-        fmtChunk.ckid = mmioFOURCC('f', 'm', 't', ' ');
-        if (mmioDescend(mmio, &fmtChunk, &riff, MMIO_FINDCHUNK) != MMSYSERR_NOERROR)
-            throw RenderError(quoted(path) + " is not a WAV file: it has no format chunk");
-        unsigned char f[40] = {};
-        LONG fmtSize = static_cast<LONG>(fmtChunk.cksize < sizeof f ? fmtChunk.cksize : sizeof f);
-        if (fmtChunk.cksize < 16 || mmioRead(mmio, reinterpret_cast<HPSTR>(f), fmtSize) != fmtSize)
-            throw RenderError(quoted(path) + " is not a WAV file: its format chunk is too short");
-
-        unsigned tag = read16(f);
-        fmt.channels = read16(f + 2);
-        fmt.sampleRate = read32(f + 4);
-        fmt.blockAlign = read16(f + 12);
-        fmt.bitsPerSample = read16(f + 14);
-        if (tag == kFormatExtensible) {
-            if (fmtSize < 40 || std::memcmp(f + 26, kSubFormatTail, sizeof kSubFormatTail) != 0)
-                throw RenderError(quoted(path) + ": unsupported WAV format (unknown extensible sub-format)");
-            tag = read16(f + 24);
-        }
-        if (tag == kFormatPcm && (fmt.bitsPerSample == 16 || fmt.bitsPerSample == 24 || fmt.bitsPerSample == 32))
-            fmt.encoding = SampleEncoding::Pcm;
-        else if (tag == kFormatFloat && fmt.bitsPerSample == 32)
-            fmt.encoding = SampleEncoding::Float;
-        else if (tag == kFormatPcm || tag == kFormatFloat)
-            throw RenderError(quoted(path) + ": unsupported WAV format (" + std::to_string(fmt.bitsPerSample) +
-                              "-bit " + (tag == kFormatPcm ? "PCM" : "float") +
-                              "; 16, 24 or 32-bit PCM or 32-bit float are supported)");
-        else
-            throw RenderError(quoted(path) + ": unsupported WAV format (format tag " + std::to_string(tag) +
-                              "; only PCM and float are supported)");
-        if (fmt.channels != 1 && fmt.channels != 2)
-            throw RenderError(quoted(path) + ": unsupported WAV format (" + std::to_string(fmt.channels) +
-                              " channels; mono or stereo are supported)");
-        if (fmt.blockAlign != fmt.channels * fmt.bitsPerSample / 8)
-            throw RenderError(quoted(path) + " is damaged: its frame size does not match its format");
-        if (fmt.sampleRate == 0) throw RenderError(quoted(path) + " is damaged: its sample rate is 0");
-
-        // The data chunk may come before or after the format chunk.
-        if (mmioSeek(mmio, static_cast<LONG>(riff.dwDataOffset + 4), SEEK_SET) < 0)
-            throw RenderError("cannot read " + quoted(path));
-        MMCKINFO dataChunk = {};
-        dataChunk.ckid = mmioFOURCC('d', 'a', 't', 'a');
-        if (mmioDescend(mmio, &dataChunk, &riff, MMIO_FINDCHUNK) != MMSYSERR_NOERROR)
-            throw RenderError(quoted(path) + " is not a WAV file: it has no data chunk");
-
-        // A writer that stopped early leaves a data size beyond the end of
-        // the file; only the frames that are really there are rendered.
-        LARGE_INTEGER fileSize = {};
-        GetFileSizeEx(file, &fileSize);
-        std::uint64_t available = fileSize.QuadPart > dataChunk.dwDataOffset
-                                      ? static_cast<std::uint64_t>(fileSize.QuadPart) - dataChunk.dwDataOffset
-                                      : 0;
-        std::uint64_t bytes = dataChunk.cksize;
-        if (bytes > available) {
-            bytes = available;
-            shortData = true;
-        }
-        totalFrames = framesLeft = static_cast<std::uint32_t>(bytes / fmt.blockAlign);
+        readFormat(riff);
+        findData(riff);
     } catch (...) {
         close();
         throw;
     }
+}
+
+void WaveReader::readFormat(const MMCKINFO& riff) {
+    MMCKINFO fmtChunk = {};
+    fmtChunk.ckid = mmioFOURCC('f', 'm', 't', ' ');
+    if (mmioDescend(mmio, &fmtChunk, &riff, MMIO_FINDCHUNK) != MMSYSERR_NOERROR)
+        throw RenderError(quoted(path) + " is not a WAV file: it has no format chunk");
+    unsigned char f[40] = {};
+    const LONG fmtSize = static_cast<LONG>(fmtChunk.cksize < sizeof f ? fmtChunk.cksize : sizeof f);
+    if (fmtChunk.cksize < 16 || mmioRead(mmio, reinterpret_cast<HPSTR>(f), fmtSize) != fmtSize)
+        throw RenderError(quoted(path) + " is not a WAV file: its format chunk is too short");
+    fmt = parseFormat(f, fmtSize, path);
+}
+
+void WaveReader::findData(const MMCKINFO& riff) {
+    // The data chunk may come before or after the format chunk.
+    if (mmioSeek(mmio, static_cast<LONG>(riff.dwDataOffset + 4), SEEK_SET) < 0)
+        throw RenderError("cannot read " + quoted(path));
+    MMCKINFO dataChunk = {};
+    dataChunk.ckid = mmioFOURCC('d', 'a', 't', 'a');
+    if (mmioDescend(mmio, &dataChunk, &riff, MMIO_FINDCHUNK) != MMSYSERR_NOERROR)
+        throw RenderError(quoted(path) + " is not a WAV file: it has no data chunk");
+
+    // A writer that stopped early leaves a data size beyond the end of the
+    // file; only the frames that are really there are rendered.
+    LARGE_INTEGER fileSize = {};
+    GetFileSizeEx(file, &fileSize);
+    const std::uint64_t available = fileSize.QuadPart > dataChunk.dwDataOffset
+                                        ? static_cast<std::uint64_t>(fileSize.QuadPart) - dataChunk.dwDataOffset
+                                        : 0;
+    std::uint64_t bytes = dataChunk.cksize;
+    if (bytes > available) {
+        bytes = available;
+        shortData = true;
+    }
+    totalFrames = framesLeft = static_cast<std::uint32_t>(bytes / fmt.blockAlign);
 }
 
 WaveReader::~WaveReader() { close(); }

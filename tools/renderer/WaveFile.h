@@ -45,6 +45,10 @@ public:
     void close();
 
 private:
+    // Inside the RIFF chunk: the format chunk into fmt, then the data
+    // chunk, ready to read from.
+    void readFormat(const MMCKINFO& riff);
+    void findData(const MMCKINFO& riff);
 
     std::string path;
     HANDLE file = INVALID_HANDLE_VALUE;

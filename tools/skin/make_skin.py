@@ -1,20 +1,20 @@
 #!/usr/bin/env python3
 """Draws the editor's bitmaps and writes them into resources/.
 
-The positions of every control come from editor/EditorLayout.h, the same
-constants the editor paints and hit-tests with, so the art cannot drift from
-the code.  Only the standard library is used; the output is deterministic.
+The positions of every control come from editor/EditorLayout.toml, the
+layout that the editor paints and hit-tests with, so the art cannot drift
+from the code.  Only the standard library is used; the output is
+deterministic.
 
     python3 tools/skin/make_skin.py [output-folder]
 """
 
 import math
 import os
-import re
 import struct
 import sys
 
-ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+from editor_layout import ROOT, read_layout
 
 # Colours of the finished look.
 PANEL_EDGE = (14, 30, 244)
@@ -29,30 +29,6 @@ CLIP_LIT = (183, 16, 8)
 CLIP_DARK = (62, 8, 6)
 LETTERING = (236, 240, 255)
 LETTER_SHADOW = (4, 8, 96)
-
-
-# ---------------------------------------------------------------- layout
-
-def read_layout(path=os.path.join(ROOT, "editor", "EditorLayout.h")):
-    """The named constants of the editor's layout header."""
-    text = open(path, encoding="utf-8").read()
-    layout = {}
-    for name, value in re.findall(r"constexpr int (\w+) = (-?\d+);", text):
-        layout[name] = int(value)
-    for name, values in re.findall(r"constexpr Area (\w+) = \{([^}]*)\};", text):
-        layout[name] = tuple(int(v) for v in values.split(","))
-    # The knobs name their parameters as the effect's parameter table numbers them.
-    table_text = open(os.path.join(ROOT, "chorus", "ParameterIndex.h"), encoding="utf-8").read()
-    parameters = dict((name, int(v)) for name, v in re.findall(r"\b(k[A-Z]\w*) = (\d+),?\n", table_text))
-    table = re.search(r"knobCircles\[kKnobCount\] = \{(.*?)\n\};", text, re.S).group(1)
-    layout["knobCircles"] = [
-        (parameters[p], int(x), int(y), int(r))
-        for p, x, y, r in re.findall(r"\{(\w+), (\d+), (\d+), (\d+)\}", table)
-    ]
-    layout["parameters"] = parameters
-    rows = re.search(r"markerMaskRows\[kMarkerSize\] = \{(.*?)\};", text, re.S).group(1)
-    layout["markerMaskRows"] = re.findall(r'"([WB]+)"', rows)
-    return layout
 
 
 # ---------------------------------------------------------------- canvas
@@ -282,15 +258,6 @@ def paint_panel(canvas):
         canvas.blend(w - 2, y, (0, 0, 80), 0.3)
 
 
-def paint_groove(canvas, left, top, right, bottom):
-    """A thin engraved line pair separating areas of the panel."""
-    for x in range(left, right):
-        canvas.blend(x, top, (0, 4, 110), 0.45)
-        canvas.blend(x, top + 1, (170, 180, 255), 0.3)
-    for y in range(top, bottom):
-        pass
-
-
 def paint_recess(canvas, area, margin):
     """A sunken frame around an area: dark above and left, light below and right."""
     left, top, right, bottom = area[0] - margin, area[1] - margin, area[2] + margin - 1, area[3] + margin - 1
@@ -409,65 +376,92 @@ def paint_data_box(canvas, area):
     paint_recess(canvas, area, 1)
 
 
-def draw_skin(layout):
-    canvas = Canvas(layout["kWidth"], layout["kHeight"])
-    paint_panel(canvas)
-    right_column = 226
-    # Separators: the knob field, the right column and the switch row.
-    for y in range(8, 158):
-        canvas.blend(right_column, y, (0, 4, 110), 0.45)
-        canvas.blend(right_column + 1, y, (170, 180, 255), 0.3)
+# The art's own divisions of the panel: the right column, which carries the
+# maker's mark, begins at this x; the switch row below this y.
+RIGHT_COLUMN = 226
+SWITCH_ROW = 158
+
+# Each button's icon, by the layout's name for the button.
+BUTTON_ICONS = {
+    "highPassButton": ICON_RISING_STEP, "lowPassButton": ICON_FALLING_STEP,
+    "phasePlusButton": ICON_PLUS, "phaseMinusButton": ICON_MINUS,
+}
+
+
+def paint_separators(canvas):
+    """Engraved lines around the knob field: one beside the right column,
+    one above the switch row."""
+    for y in range(8, SWITCH_ROW):
+        canvas.blend(RIGHT_COLUMN, y, (0, 4, 110), 0.45)
+        canvas.blend(RIGHT_COLUMN + 1, y, (170, 180, 255), 0.3)
     for x in range(8, 292):
-        canvas.blend(x, 158, (0, 4, 110), 0.45)
-        canvas.blend(x, 159, (170, 180, 255), 0.3)
+        canvas.blend(x, SWITCH_ROW, (0, 4, 110), 0.45)
+        canvas.blend(x, SWITCH_ROW + 1, (170, 180, 255), 0.3)
 
-    names = {v: k for k, v in layout["parameters"].items()}
-    labels = {"kRate": "Rate", "kDepth": "Depth", "kCutoff": "Cutoff",
-              "kVoices": "Voices", "kWet": "Wet", "kDry": "Dry"}
-    for parameter, cx, cy, radius in layout["knobCircles"]:
-        paint_knob(canvas, cx, cy, radius)
-        draw_text(canvas, labels[names[parameter]], cx + 0.5, cy - radius - 18.5, 8.0, 1.25, tracking=2.0)
 
-    buttons = {
-        "highPassButton": ICON_RISING_STEP, "lowPassButton": ICON_FALLING_STEP,
-        "phasePlusButton": ICON_PLUS, "phaseMinusButton": ICON_MINUS,
-    }
-    base = Canvas(canvas.width, canvas.height)
-    base.pixels = [[list(p) for p in row] for row in canvas.pixels]
-    for name, icon in buttons.items():
-        paint_button(canvas, layout[name], BUTTON_LIT, ICON_LIT, icon)
+def paint_knobs(canvas, layout):
+    for knob in layout.knobs:
+        paint_knob(canvas, knob.centre_x, knob.centre_y, knob.radius)
+        draw_text(canvas, knob.label, knob.centre_x + 0.5, knob.centre_y - knob.radius - 18.5, 8.0, 1.25,
+                  tracking=2.0)
+
+
+def paint_switch_row(canvas, layout):
+    """The buttons lit, their captions and the empty DATA box."""
+    for name, icon in BUTTON_ICONS.items():
+        paint_button(canvas, layout.areas[name], BUTTON_LIT, ICON_LIT, icon)
 
     def caption(text, first, second):
-        centre = (layout[first][0] + layout[second][2]) / 2.0
-        draw_text(canvas, text, centre, layout[first][1] - 11.0, 7.0, 1.2, tracking=3.2)
+        centre = (layout.areas[first][0] + layout.areas[second][2]) / 2.0
+        draw_text(canvas, text, centre, layout.areas[first][1] - 11.0, 7.0, 1.2, tracking=3.2)
 
     caption("FILTER", "highPassButton", "lowPassButton")
     caption("PHASE", "phasePlusButton", "phaseMinusButton")
     caption("DATA", "dataBox", "dataBox")
-    paint_data_box(canvas, layout["dataBox"])
+    paint_data_box(canvas, layout.areas["dataBox"])
 
-    clip = layout["clipIndicator"]
+
+def paint_right_column(canvas, layout):
+    """The clip indicator lit, with its caption, and the maker's mark."""
+    clip = layout.areas["clipIndicator"]
     paint_clip_indicator(canvas, clip, lit=True)
     clip_centre = (clip[0] + clip[2]) / 2.0
     draw_text(canvas, "CLIP", clip_centre, clip[3] + 5.0, 7.0, 1.2, tracking=3.2)
 
-    # The maker's mark in the right column.
-    column_centre = (right_column + 2 + canvas.width - 2) / 2.0
+    column_centre = (RIGHT_COLUMN + 2 + canvas.width - 2) / 2.0
     draw_text(canvas, "VELORIN", column_centre, 66.0, 9.0, 1.5, tracking=2.2)
     draw_text(canvas, "2", column_centre, 82.0, 24.0, 3.2, colour=(255, 170, 80))
     draw_text(canvas, "STEREO", column_centre, 118.0, 5.5, 1.0, tracking=3.0, colour=(200, 210, 255))
     draw_text(canvas, "CHORUS", column_centre, 128.0, 5.5, 1.0, tracking=3.0, colour=(200, 210, 255))
 
+
+def dark_faces(base, layout):
+    """The buttons and the clip indicator dark, each on the panel behind it."""
     faces = {}
-    for name, icon in buttons.items():
-        area = layout[name]
+    for name, icon in BUTTON_ICONS.items():
+        area = layout.areas[name]
         face = base.crop(*area)
         paint_button(face, (0, 0, area[2] - area[0], area[3] - area[1]), BUTTON_DARK, ICON_DARK, icon)
         faces[name] = face
+    clip = layout.areas["clipIndicator"]
     clip_face = base.crop(*clip)
     paint_clip_indicator(clip_face, (0, 0, clip[2] - clip[0], clip[3] - clip[1]), lit=False)
     faces["clipIndicator"] = clip_face
-    return canvas, faces
+    return faces
+
+
+def draw_skin(layout):
+    """The skin with every button and the indicator lit, and the dark faces
+    that the editor copies over them."""
+    canvas = Canvas(layout.width, layout.height)
+    paint_panel(canvas)
+    paint_separators(canvas)
+    paint_knobs(canvas, layout)
+    base = Canvas(canvas.width, canvas.height)
+    base.pixels = [[list(p) for p in row] for row in canvas.pixels]
+    paint_switch_row(canvas, layout)
+    paint_right_column(canvas, layout)
+    return canvas, dark_faces(base, layout)
 
 
 # ---------------------------------------------------------------- marker
@@ -554,8 +548,8 @@ def main():
     outputs = {"skin": bmp_24(skin)}
     for name, face in faces.items():
         outputs[name] = bmp_24(face)
-    outputs["marker"] = bmp_4(draw_marker(layout["markerMaskRows"]), GREYS)
-    outputs["markerMask"] = bmp_4(draw_mask(layout["markerMaskRows"]), GREYS)
+    outputs["marker"] = bmp_4(draw_marker(layout.marker_mask), GREYS)
+    outputs["markerMask"] = bmp_4(draw_mask(layout.marker_mask), GREYS)
     for name, data in outputs.items():
         with open(os.path.join(out, FILES[name]), "wb") as f:
             f.write(data)

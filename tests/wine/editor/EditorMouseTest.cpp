@@ -1,6 +1,6 @@
 // The editor operated with the mouse: knob drags by angle with automation at
 // every move (through messages and through the real pointer), buttons that
-// set values silently, presses that do nothing, and the DATA display.
+// set values silently, and presses that do nothing.
 #include <vector>
 
 #include "tests/wine/editor/EditorFixture.h"
@@ -19,37 +19,6 @@ std::vector<HostCall> automationCalls() {
 RECT updateBox(HWND window) {
     RECT box = {0, 0, 0, 0};
     GetUpdateRect(window, &box, FALSE);
-    return box;
-}
-
-// The box's pixels: strong green (the text's strokes), black, the text's
-// smoothed edges (dim green), and anything else.
-struct DataBox {
-    int green = 0;
-    int black = 0;
-    int dimGreen = 0;
-    int other = 0;
-    int leftmostGreen = 1000;
-    int rightmostGreen = -1;
-};
-
-DataBox readDataBox(HWND editor) {
-    const Pixels shot = capture(editor);
-    DataBox box;
-    for (int y = 177; y < 189; ++y)
-        for (int x = 204; x < 287; ++x) {
-            if (shot.green(x, y) > 120 && shot.red(x, y) < 100 && shot.blue(x, y) < 100) {
-                ++box.green;
-                box.leftmostGreen = std::min(box.leftmostGreen, x);
-                box.rightmostGreen = std::max(box.rightmostGreen, x);
-            } else if (shot.at(x, y) == 0) {
-                ++box.black;
-            } else if (shot.green(x, y) > shot.red(x, y) + 20 && shot.green(x, y) > shot.blue(x, y) + 20) {
-                ++box.dimGreen;
-            } else {
-                ++box.other;
-            }
-        }
     return box;
 }
 
@@ -216,49 +185,6 @@ TEST_F(EditorTest, PressesBesideTheControlsDoNothing) {
     EXPECT_EQ(plugin().getParameter(0), filter);
     EXPECT_EQ(plugin().getParameter(5), phase);
     EXPECT_EQ(plugin().getParameter(2), rate);
-}
-
-TEST_F(EditorTest, DataDisplayShowsTheHoveredKnobThenBlanksOnce) {
-    openEditor();
-    pumpMessages(20);
-
-    SendMessageA(editor, WM_MOUSEMOVE, 0, at(200, 120));  // over Dry
-    DataBox box = readDataBox(editor);
-    EXPECT_GT(box.green, 10) << "green text in the box";
-    EXPECT_GE(box.leftmostGreen, 204);
-    EXPECT_GT(box.rightmostGreen - box.leftmostGreen, 20) << "a legible width for \"-6.0dB\"";
-    EXPECT_EQ(box.other, 0) << "only green text on black";
-
-    SendMessageA(editor, WM_MOUSEMOVE, 0, at(5, 5));
-    box = readDataBox(editor);
-    EXPECT_EQ(box.green, 0);
-    EXPECT_EQ(box.black, 83 * 12);
-
-    // A blank box is not drawn again: paint over it and move off the knobs again.
-    HDC dc = GetDC(editor);
-    const RECT inside = {204, 177, 287, 189};
-    FillRect(dc, &inside, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-    ReleaseDC(editor, dc);
-    SendMessageA(editor, WM_MOUSEMOVE, 0, at(6, 6));
-    SendMessageA(editor, WM_MOUSEMOVE, 0, at(7, 150));
-    box = readDataBox(editor);
-    EXPECT_EQ(box.black, 0) << "the blank box was redrawn";
-
-    // Dragging Cutoff straight up shows its middle value while moving.
-    SendMessageA(editor, WM_LBUTTONDOWN, MK_LBUTTON, at(194, 40));
-    box = readDataBox(editor);
-    EXPECT_EQ(box.other, 0);
-    EXPECT_GT(box.green, 10);
-    char text[64] = "";
-    plugin().dispatch(effGetParamDisplay, 1, 0, text);
-    char unit[16] = "";
-    plugin().dispatch(effGetParamLabel, 1, 0, unit);
-    EXPECT_STREQ((std::string(text) + unit).c_str(), "8040Hz");
-    SendMessageA(editor, WM_LBUTTONUP, 0, at(194, 40));
-    // The value stays until the pointer moves off the knobs.
-    EXPECT_EQ(readDataBox(editor).green, box.green);
-    SendMessageA(editor, WM_MOUSEMOVE, 0, at(150, 150));
-    EXPECT_EQ(readDataBox(editor).green, 0);
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 
 #include "chorus/ChorusEffect.h"
 #include "editor/ChorusEditor.h"
+#include "editor/EditorLayout.h"
 #include "editor/SkinBitmap.h"
 #include "host/ModuleHandle.h"
 #include "tools/skin/EditorHost.h"
@@ -15,6 +16,15 @@ namespace {
 
 VstInt32 VELORIN_CALLBACK silentHost(AEffect*, VstInt32 opcode, VstInt32, VstInt32, void*, float) {
     return opcode == 1 /* version */ ? 2400 : 0;
+}
+
+int greenPixelsInDataBox(HWND editor) {
+    const Pixels shot = capture(editor);
+    int green = 0;
+    for (int y = layout::dataBox.top; y < layout::dataBox.bottom; ++y)
+        for (int x = layout::dataBox.left; x < layout::dataBox.right; ++x)
+            green += shot.green(x, y) > 120 && shot.red(x, y) < 100 && shot.blue(x, y) < 100;
+    return green;
 }
 
 TEST(MissingArt, EditorPaintsWhatExistsAndNeverCrashes) {
@@ -31,29 +41,49 @@ TEST(MissingArt, EditorPaintsWhatExistsAndNeverCrashes) {
         SendMessageA(editor, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, x == 52 ? 48 : 180));
     SendMessageA(editor, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(80, 30));
     SendMessageA(editor, WM_LBUTTONUP, 0, MAKELPARAM(80, 30));
-    SendMessageA(editor, WM_MOUSEMOVE, 0, MAKELPARAM(194, 117));
+    // The DATA display needs no art: the hovered knob's value shows.
+    SendMessageA(editor, WM_MOUSEMOVE, 0, MAKELPARAM(198, 121));
+    EXPECT_GT(greenPixelsInDataBox(editor), 10);
     SendMessageA(editor, WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
+    EXPECT_EQ(greenPixelsInDataBox(editor), 0);
     effect.setProgram(2);
     pumpMessages(50);
     effect.dispatcher(effEditClose, 0, 0, nullptr, 0.0f);
     EXPECT_FALSE(IsWindow(editor));
 }
 
-TEST(MissingArt, SkinBitmapOfAMissingResourceCopiesNothing) {
+// Copies a module's bitmap resource over a white 4 x 4 picture; tells
+// whether any pixel changed.
+bool copyChangesWhite(HMODULE module, int resourceId) {
     HWND window = GetDesktopWindow();
     HDC dc = GetDC(window);
-    SkinBitmap missing(GetModuleHandleA(nullptr), dc, 100);
-    EXPECT_FALSE(missing.loaded());
     HDC memory = CreateCompatibleDC(dc);
     HBITMAP target = CreateCompatibleBitmap(dc, 4, 4);
     HGDIOBJ original = SelectObject(memory, target);
-    missing.copyTo(memory, 0, 0, 4, 4, 0, 0);
+    PatBlt(memory, 0, 0, 4, 4, WHITENESS);
+    {
+        SkinBitmap bitmap(module, dc, resourceId);
+        bitmap.copyTo(memory, 0, 0, 4, 4, 0, 0);
+    }
+    bool changed = false;
+    for (int y = 0; y < 4; ++y)
+        for (int x = 0; x < 4; ++x) changed = changed || GetPixel(memory, x, y) != RGB(255, 255, 255);
     SelectObject(memory, original);
     DeleteObject(target);
     DeleteDC(memory);
     ReleaseDC(window, dc);
+    return changed;
+}
+
+TEST(MissingArt, SkinBitmapOfAMissingResourceCopiesNothing) {
+    EXPECT_FALSE(copyChangesWhite(GetModuleHandleA(nullptr), layout::kSkinBitmap));
+    HMODULE plugin = LoadLibraryA("Velorin2.dll");
+    ASSERT_NE(plugin, nullptr);
+    EXPECT_TRUE(copyChangesWhite(plugin, layout::kSkinBitmap)) << "the same copy from the real skin draws";
+    FreeLibrary(plugin);
+
     HPALETTE palette = reinterpret_cast<HPALETTE>(1);
-    EXPECT_EQ(loadBitmapWithPalette(GetModuleHandleA(nullptr), 100, &palette), nullptr);
+    EXPECT_EQ(loadBitmapWithPalette(GetModuleHandleA(nullptr), layout::kSkinBitmap, &palette), nullptr);
     EXPECT_EQ(palette, nullptr);
 }
 

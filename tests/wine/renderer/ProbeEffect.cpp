@@ -1,7 +1,8 @@
 // A stand-in effect for the renderer's tests: it passes its inputs through
 // unchanged (so every sample conversion can be checked exactly) and appends
 // each host request to the file named by VELORIN_PROBE_LOG.  The flags it
-// reports come from VELORIN_PROBE_FLAGS (default: can replace).
+// reports come from VELORIN_PROBE_FLAGS (default: can replace); with
+// VELORIN_PROBE_NO_MAGIC set, its record lacks the magic number.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -72,7 +73,7 @@ extern "C" AEffect* VELORIN_CALLBACK probeMain(audioMasterCallback host) {
     const char* logPath = std::getenv("VELORIN_PROBE_LOG");
     probe->log = logPath ? std::fopen(logPath, "a") : nullptr;
     AEffect& e = probe->effect;
-    e.magic = kEffectMagic;
+    e.magic = std::getenv("VELORIN_PROBE_NO_MAGIC") ? 0 : kEffectMagic;
     e.dispatcher = dispatch;
     e.process = processAdding;
     e.processReplacing = processReplacing;

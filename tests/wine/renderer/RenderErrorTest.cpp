@@ -121,6 +121,17 @@ TEST_F(BadInput, PluginsThatCannotBeUsed) {
     EXPECT_EQ(list.exitCode, 1u);
     EXPECT_EQ(list.out, "");
     EXPECT_MENTIONS(list.err, "returned no effect");
+
+    // A record without the magic number is not closed: the probe's log ends
+    // with its version request.
+    ScratchFolder logFolder;
+    SetEnvironmentVariableA("VELORIN_PROBE_LOG", logFolder.path("probe.log").c_str());
+    SetEnvironmentVariableA("VELORIN_PROBE_NO_MAGIC", "1");
+    const std::string noMagic = refused({"--plugin", folder + "\\velorin_probe.dll"});
+    SetEnvironmentVariableA("VELORIN_PROBE_NO_MAGIC", nullptr);
+    SetEnvironmentVariableA("VELORIN_PROBE_LOG", nullptr);
+    EXPECT_MENTIONS(noMagic, "without the VST 2 magic number");
+    EXPECT_EQ(linesOf(readFile(logFolder.path("probe.log"))), std::vector<std::string>{"version 2400"});
 }
 
 TEST_F(BadInput, OutputThatCannotBeWritten) {

@@ -126,6 +126,20 @@ TEST_F(ProbeHost, RendersTheFramesThatAreThereWhenTheDataChunkClaimsMore) {
     EXPECT_EQ(out[199], 9900);
 }
 
+// A plug-in named without a full path is the file in the current folder,
+// even when the renderer's own folder holds a DLL of that name.
+TEST_F(ProbeHost, APluginNamedWithoutAPathIsTheFileInTheCurrentFolder) {
+    const std::string name = "velorin_null_main.dll";
+    ASSERT_TRUE(CopyFileA(probeDll().c_str(), scratch.path(name).c_str(), FALSE));
+    char previous[MAX_PATH];
+    GetCurrentDirectoryA(MAX_PATH, previous);
+    ASSERT_TRUE(SetCurrentDirectoryA(scratch.path("").c_str()));
+    RunResult run = runRenderer({"--plugin", name, "in.wav", "out.wav"});
+    SetCurrentDirectoryA(previous);
+    EXPECT_EQ(run.exitCode, 0u) << run.err;
+    EXPECT_TRUE(fileExists(scratch.path("out.wav")));
+}
+
 TEST_F(ProbeHost, ListsProgramsAndParametersWithSettingsApplied) {
     RunResult run = runRenderer({"--list", "--plugin", probeDll(), "--program", "2", "--set", "alpha=0.75"});
     ASSERT_EQ(run.exitCode, 0u) << run.err;

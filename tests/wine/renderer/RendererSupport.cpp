@@ -8,13 +8,14 @@
 #include <iterator>
 #include <sstream>
 
+#include "tools/PluginLoader.h"
+
 namespace fs = std::filesystem;
 
 std::string folderOfTests() {
-    char path[MAX_PATH];
-    DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string folder(path, length);
-    return folder.substr(0, folder.find_last_of("\\/"));
+    std::string folder = programFolder();
+    folder.pop_back();  // the separator
+    return folder;
 }
 
 namespace {
