@@ -1,7 +1,9 @@
 #!/bin/sh
 # Runs a Windows program of the build under Wine, in the build tree's own
 # prefix, quietly, and under a virtual X display when none is set.
-# The prefix is found from VELORIN_WINEPREFIX or next to the program.
+# The prefix is found from VELORIN_WINEPREFIX or next to the program.  Its
+# bitness is the one it was made with (win32 for build/win32, win64 for
+# build/win64); a prefix not made yet takes the program's own.
 set -e
 exe="$1"
 if [ -z "${VELORIN_WINEPREFIX:-}" ]; then
@@ -10,7 +12,21 @@ if [ -z "${VELORIN_WINEPREFIX:-}" ]; then
     VELORIN_WINEPREFIX="$dir/wineprefix"
 fi
 export WINEPREFIX="$VELORIN_WINEPREFIX"
-export WINEARCH=win32
+
+# The machine field of a PE image: 8664 for x86-64, 14c for i386.
+pe_machine() {
+    header=$(od -An -tu4 -j60 -N4 "$1" 2>/dev/null | tr -d ' ') || return 0
+    [ -n "$header" ] && od -An -tx2 -j$((header + 4)) -N2 "$1" 2>/dev/null | tr -d ' '
+}
+
+if [ -f "$WINEPREFIX/system.reg" ]; then
+    arch=$(sed -n 's/^#arch=//p' "$WINEPREFIX/system.reg" | head -n 1)
+elif [ "$(pe_machine "$exe")" = 8664 ]; then
+    arch=win64
+else
+    arch=win32
+fi
+export WINEARCH="${arch:-win32}"
 export WINEDEBUG="${WINEDEBUG:--all}"
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 if [ -z "${DISPLAY:-}" ]; then

@@ -15,10 +15,15 @@ VstInt32 vuToLong(double level) {
     return static_cast<VstInt32>(level);
 }
 
-VstInt32 VELORIN_CALLBACK effectDispatcher(AEffect* effect, VstInt32 opCode, VstInt32 index, VstInt32 value,
-                                           void* ptr, float opt) {
+// A 64-bit host passes `value` as a 64-bit integer; where the effect takes a
+// 32-bit number, a value beyond that range is no number the host can mean.
+// Always true in a 32-bit process.
+bool fitsInt32(VstIntPtr value) { return static_cast<VstInt32>(value) == value; }
+
+VstIntPtr VELORIN_CALLBACK effectDispatcher(AEffect* effect, VstInt32 opCode, VstInt32 index, VstIntPtr value,
+                                            void* ptr, float opt) {
     AudioEffect* object = objectOf(effect);
-    VstInt32 result = object->dispatcher(opCode, index, value, ptr, opt);
+    VstIntPtr result = object->dispatcher(opCode, index, value, ptr, opt);
     if (opCode == effClose) {
         delete object;
         return 1;
@@ -82,14 +87,16 @@ void AudioEffect::setFlag(VstInt32 flag, bool state) {
         cEffect.flags &= ~flag;
 }
 
-VstInt32 AudioEffect::dispatcher(VstInt32 opCode, VstInt32 index, VstInt32 value, void* ptr, float opt) {
-    VstInt32 result = 0;
+VstIntPtr AudioEffect::dispatcher(VstInt32 opCode, VstInt32 index, VstIntPtr value, void* ptr, float opt) {
+    VstIntPtr result = 0;
     // Compared unsigned so that negative opcodes fall through to "unknown".
     switch (static_cast<std::uint32_t>(opCode)) {
     case effOpen: open(); break;
     case effClose: close(); break;
     case effSetProgram:
-        if (value >= 0 && value < numPrograms) setProgram(value);
+        // Compared at the full width: a 64-bit value whose low half is a
+        // program number is still out of range.
+        if (value >= 0 && value < numPrograms) setProgram(static_cast<VstInt32>(value));
         break;
     case effGetProgram: result = getProgram(); break;
     // Text requests with no buffer to write into are answered without a write.
@@ -110,7 +117,9 @@ VstInt32 AudioEffect::dispatcher(VstInt32 opCode, VstInt32 index, VstInt32 value
         break;
     case effGetVu: result = vuToLong(static_cast<double>(getVu()) * 32767.0); break;
     case effSetSampleRate: setSampleRate(opt); break;
-    case effSetBlockSize: setBlockSize(value); break;
+    case effSetBlockSize:
+        if (fitsInt32(value)) setBlockSize(static_cast<VstInt32>(value));
+        break;
     case effMainsChanged:
         if (value == 0)
             suspend();

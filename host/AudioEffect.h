@@ -23,7 +23,7 @@ public:
     virtual void process(float** inputs, float** outputs, VstInt32 sampleFrames) = 0;
     virtual void processReplacing(float** inputs, float** outputs, VstInt32 sampleFrames);
 
-    virtual VstInt32 dispatcher(VstInt32 opCode, VstInt32 index, VstInt32 value, void* ptr, float opt);
+    virtual VstIntPtr dispatcher(VstInt32 opCode, VstInt32 index, VstIntPtr value, void* ptr, float opt);
 
     virtual void open();
     virtual void close();
@@ -89,5 +89,5 @@ protected:
 
 private:
     void setFlag(VstInt32 flag, bool state);
-    VstInt32 callHost(VstInt32 opcode, VstInt32 index, VstInt32 value, void* ptr, float opt);
+    VstIntPtr callHost(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt);
 };

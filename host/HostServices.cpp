@@ -2,7 +2,7 @@
 // sent and each inquiry gives its neutral answer.
 #include "host/AudioEffect.h"
 
-VstInt32 AudioEffect::callHost(VstInt32 opcode, VstInt32 index, VstInt32 value, void* ptr, float opt) {
+VstIntPtr AudioEffect::callHost(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt) {
     return audioMaster(&cEffect, opcode, index, value, ptr, opt);
 }
 
@@ -14,14 +14,15 @@ void AudioEffect::setParameterAutomated(VstInt32 index, float value) {
 VstInt32 AudioEffect::getMasterVersion() {
     VstInt32 version = 1;
     if (audioMaster) {
-        version = callHost(audioMasterVersion, 0, 0, nullptr, 0.0f);
+        version = static_cast<VstInt32>(callHost(audioMasterVersion, 0, 0, nullptr, 0.0f));
         if (version == 0) version = 1;  // hosts from before the version request answer 0
     }
     return version;
 }
 
 VstInt32 AudioEffect::getCurrentUniqueId() {
-    return audioMaster ? callHost(audioMasterCurrentId, 0, 0, nullptr, 0.0f) : 0;
+    // Ids are 32-bit four-character codes at any width of the answer.
+    return audioMaster ? static_cast<VstInt32>(callHost(audioMasterCurrentId, 0, 0, nullptr, 0.0f)) : 0;
 }
 
 void AudioEffect::masterIdle() {

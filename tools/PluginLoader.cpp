@@ -9,8 +9,8 @@ RecordingHost& RecordingHost::instance() {
     return host;
 }
 
-VstInt32 VELORIN_CALLBACK RecordingHost::callback(AEffect* effect, VstInt32 opcode, VstInt32 index, VstInt32 value,
-                                                  void* ptr, float opt) {
+VstIntPtr VELORIN_CALLBACK RecordingHost::callback(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value,
+                                                   void* ptr, float opt) {
     RecordingHost& host = instance();
     host.calls.push_back({effect, opcode, index, value, ptr, opt});
     return opcode == audioMasterVersion ? host.versionAnswer : host.otherAnswer;
@@ -58,8 +58,8 @@ std::string PluginInstance::text(VstInt32 opcode, VstInt32 index) const {
     return buffer;
 }
 
-VstInt32 PluginInstance::close() {
-    VstInt32 result = dispatch(effClose);
+VstIntPtr PluginInstance::close() {
+    VstIntPtr result = dispatch(effClose);
     effect = nullptr;
     return result;
 }

@@ -12,7 +12,7 @@ struct HostCall {
     AEffect* effect;
     VstInt32 opcode;
     VstInt32 index;
-    VstInt32 value;
+    VstIntPtr value;
     void* ptr;
     float opt;
 };
@@ -22,12 +22,12 @@ struct HostCall {
 class RecordingHost {
 public:
     static RecordingHost& instance();
-    static VstInt32 VELORIN_CALLBACK callback(AEffect* effect, VstInt32 opcode, VstInt32 index, VstInt32 value,
-                                              void* ptr, float opt);
+    static VstIntPtr VELORIN_CALLBACK callback(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value,
+                                               void* ptr, float opt);
 
     std::vector<HostCall> calls;
-    VstInt32 versionAnswer = 2400;  // what the host answers to audioMasterVersion
-    VstInt32 otherAnswer = 0;       // what it answers to everything else
+    VstIntPtr versionAnswer = 2400;  // what the host answers to audioMasterVersion
+    VstIntPtr otherAnswer = 0;       // what it answers to everything else
 };
 
 class PluginLoader {
@@ -67,8 +67,8 @@ public:
     explicit PluginInstance(AEffect* effect) : effect(effect) {}
 
     AEffect* record() const { return effect; }
-    VstInt32 dispatch(VstInt32 opcode, VstInt32 index = 0, VstInt32 value = 0, void* ptr = nullptr,
-                      float opt = 0.0f) const {
+    VstIntPtr dispatch(VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0, void* ptr = nullptr,
+                       float opt = 0.0f) const {
         return effect->dispatcher(effect, opcode, index, value, ptr, opt);
     }
     void process(float** inputs, float** outputs, VstInt32 frames) const {
@@ -83,7 +83,7 @@ public:
     // A text opcode answered into a roomy buffer.
     std::string text(VstInt32 opcode, VstInt32 index = 0) const;
     // effClose: the record is gone afterwards.
-    VstInt32 close();
+    VstIntPtr close();
 
 private:
     AEffect* effect;

@@ -36,7 +36,7 @@ using namespace bench;
 
 constexpr float kVoicesValues[3] = {0.0f, 0.5f, 1.0f};  // 1, 2 and 4 voices
 
-VstInt32 VELORIN_CALLBACK quietHost(AEffect*, VstInt32 opcode, VstInt32, VstInt32, void*, float) {
+VstIntPtr VELORIN_CALLBACK quietHost(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float) {
     return opcode == audioMasterVersion ? 2400 : 0;
 }
 

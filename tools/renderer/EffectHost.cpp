@@ -6,7 +6,7 @@ namespace {
 
 // The renderer runs offline, so the host has nothing to do with automation
 // notices or idle requests; it accepts them and reports every pin connected.
-VstInt32 VELORIN_CALLBACK hostCallback(AEffect*, VstInt32 opcode, VstInt32, VstInt32, void*, float) {
+VstIntPtr VELORIN_CALLBACK hostCallback(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float) {
     return opcode == audioMasterVersion ? EffectHost::kHostVersion : 0;
 }
 

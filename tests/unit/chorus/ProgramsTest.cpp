@@ -250,10 +250,10 @@ TEST(ChorusPrograms, AnEffectWithoutItsDelayLineIsNotUsedAndTheLineGoesBack) {
 // or one that answers the version request with 0, and none for an effect
 // that cannot be made.
 TEST(ChorusPrograms, OpeningTheEffectHandsTheHostTheRecordOfANewChorus) {
-    static auto host = [](AEffect*, VstInt32 opcode, VstInt32, VstInt32, void*, float) -> VstInt32 {
+    static auto host = [](AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float) -> VstIntPtr {
         return opcode == audioMasterVersion ? 2400 : 0;
     };
-    static auto oldHost = [](AEffect*, VstInt32, VstInt32, VstInt32, void*, float) -> VstInt32 { return 0; };
+    static auto oldHost = [](AEffect*, VstInt32, VstInt32, VstIntPtr, void*, float) -> VstIntPtr { return 0; };
     auto chorus = [](audioMasterCallback audioMaster) -> AudioEffect* { return new ChorusEffect(audioMaster); };
     auto nothing = [](audioMasterCallback) -> AudioEffect* { return nullptr; };
     EXPECT_EQ(openEffect(nullptr, chorus), nullptr);

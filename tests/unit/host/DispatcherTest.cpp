@@ -10,8 +10,8 @@
 
 namespace {
 
-VstInt32 dispatch(AEffect* e, VstInt32 opcode, VstInt32 index = 0, VstInt32 value = 0, void* ptr = nullptr,
-                  float opt = 0.0f) {
+VstIntPtr dispatch(AEffect* e, VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0, void* ptr = nullptr,
+                   float opt = 0.0f) {
     return e->dispatcher(e, opcode, index, value, ptr, opt);
 }
 

@@ -9,16 +9,17 @@ namespace {
 
 struct Call {
     AEffect* effect;
-    VstInt32 opcode, index, value;
+    VstInt32 opcode, index;
+    VstIntPtr value;
     void* ptr;
     float opt;
 };
 
 std::vector<Call> calls;
-VstInt32 answer = 0;
+VstIntPtr answer = 0;
 
-VstInt32 VELORIN_CALLBACK recordingHost(AEffect* effect, VstInt32 opcode, VstInt32 index, VstInt32 value, void* ptr,
-                                        float opt) {
+VstIntPtr VELORIN_CALLBACK recordingHost(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr,
+                                         float opt) {
     calls.push_back({effect, opcode, index, value, ptr, opt});
     return answer;
 }

@@ -14,7 +14,7 @@
 
 namespace {
 
-VstInt32 VELORIN_CALLBACK silentHost(AEffect*, VstInt32 opcode, VstInt32, VstInt32, void*, float) {
+VstIntPtr VELORIN_CALLBACK silentHost(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float) {
     return opcode == 1 /* version */ ? 2400 : 0;
 }
 

@@ -28,17 +28,17 @@ void note(AEffect* effect, const char* format, double a = 0, double b = 0, doubl
     std::fflush(log);
 }
 
-VstInt32 VELORIN_CALLBACK dispatch(AEffect* effect, VstInt32 opcode, VstInt32 index, VstInt32 value, void* ptr,
-                                   float opt) {
+VstIntPtr VELORIN_CALLBACK dispatch(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr,
+                                    float opt) {
     Probe* probe = probeOf(effect);
-    note(effect, "dispatch %g %g %g %g", opcode, index, value, opt);
+    note(effect, "dispatch %g %g %g %g", opcode, index, static_cast<double>(value), opt);
     char* text = static_cast<char*>(ptr);
     switch (opcode) {
     case effClose:
         if (probe->log) std::fclose(probe->log);
         delete probe;
         return 1;
-    case effSetProgram: probe->program = value; return 0;
+    case effSetProgram: probe->program = static_cast<VstInt32>(value); return 0;
     case effGetProgram: return probe->program;
     case effGetProgramName: std::sprintf(text, "Probe %d", static_cast<int>(probe->program)); return 0;
     case effGetParamName: std::strcpy(text, index == 0 ? "Alpha" : "Beta Level"); return 0;
