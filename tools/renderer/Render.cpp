@@ -13,6 +13,7 @@
 #include "tools/renderer/EffectListing.h"
 #include "tools/renderer/EffectSettings.h"
 #include "tools/renderer/Options.h"
+#include "tools/renderer/PluginBitness.h"
 #include "tools/renderer/WaveFile.h"
 
 namespace {
@@ -223,6 +224,7 @@ int main(int argc, char** argv) {
     }
     const std::string pluginPath = options.plugin.empty() ? pluginBesideProgram() : options.plugin;
     try {
+        requireSameBitness(pluginPath);
         if (options.list)
             listEffect(options, pluginPath);
         else
