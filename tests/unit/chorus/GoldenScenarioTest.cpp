@@ -1,6 +1,6 @@
 // ChorusEffect against the reference model, bit for bit, on the golden
 // scenarios: every voice count, both filter types, reversed phase, extreme
-// Rate, Depth and Predelay, 22050 to 96000 Hz, the ring's wrap, cutoff and
+// Rate, Depth and Predelay, 22050 to 192000 Hz, the ring's wrap, cutoff and
 // sample-rate jumps that rescale the filter state, denormal decay, clipping, process and in-place buffers, mid-run
 // changes and random block splits.  The final processing state must agree
 // as well.
