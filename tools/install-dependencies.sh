@@ -6,6 +6,7 @@ set -eu
 
 packages="cmake ninja-build g++ make pkg-config
  gcc-mingw-w64-i686-posix g++-mingw-w64-i686-posix binutils-mingw-w64-i686 mingw-w64-i686-dev
+ gcc-mingw-w64-x86-64-posix g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev
  wine wine64 wine32:i386
  xvfb xauth x11-apps imagemagick
  googletest libbenchmark-dev

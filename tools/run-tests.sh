@@ -1,13 +1,16 @@
 #!/bin/sh
 # Builds everything and runs every test: the native unit tests, the same
-# under AddressSanitizer and UndefinedBehaviorSanitizer, and the Windows
-# build with its tests under Wine (one virtual X display for all of them).
+# under AddressSanitizer and UndefinedBehaviorSanitizer, and both Windows
+# builds, 32- and 64-bit, with their tests under Wine (one virtual X display
+# for all of them).  Every tree is built before any test runs: the Windows
+# trees compare their DLLs with the native LV2 bundle, and the 64-bit tree
+# compares its DLL with the 32-bit one.
 set -eu
 cd "$(dirname "$0")/.."
 tools/install-dependencies.sh
 
 jobs=$(nproc)
-for preset in native native-asan win32; do
+for preset in native native-asan win32 win64; do
     echo "== $preset: configure and build"
     cmake --preset "$preset" >/dev/null
     cmake --build --preset "$preset" -j "$jobs"
@@ -18,6 +21,13 @@ echo "== native tests"
 ctest --preset native -j "$jobs" || status=1
 echo "== native tests under the sanitizers"
 ctest --preset native-asan -j "$jobs" || status=1
-echo "== Windows tests under Wine"
-xvfb-run -a -s "-screen 0 1280x1024x24" ctest --preset win32 || status=1
+# One display for both Windows builds; each runs in its own Wine prefix.
+# shellcheck disable=SC2016
+xvfb-run -a -s "-screen 0 1280x1024x24" sh -c '
+    status=0
+    echo "== 32-bit Windows tests under Wine"
+    ctest --preset win32 || status=1
+    echo "== 64-bit Windows tests under 64-bit Wine"
+    ctest --preset win64 || status=1
+    exit $status' || status=1
 exit $status

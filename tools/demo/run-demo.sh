@@ -1,31 +1,37 @@
 #!/bin/sh
-# The demo: builds the plug-in and the renderer for 32-bit Windows and the
-# LV2 plug-in for Linux, shows the plug-in's parameter table, renders the
-# demo clip through four contrasting settings with the DLL under Wine and
-# through the LV2 bundle with Debian's lv2apply, checks that the two agree
-# to the bit, and draws spectrograms of the dry clip against each render.
-# Everything lands in build/demo.
+# The demo: builds the plug-in and the renderer for 32- and 64-bit Windows
+# and the LV2 plug-in for Linux, shows the plug-in's parameter table,
+# renders the demo clip through four contrasting settings with both DLLs
+# under Wine and through the LV2 bundle with Debian's lv2apply, checks that
+# all three agree to the bit, and draws spectrograms of the dry clip against
+# each render.  Everything lands in build/demo.
 set -eu
 cd "$(dirname "$0")/../.."
 root=$(pwd)
 tools/install-dependencies.sh
 
-echo "== Building the plug-in and the renderer (build/win32)"
+echo "== Building the 32-bit plug-in and renderer (build/win32)"
 cmake --preset win32 >/dev/null
 cmake --build --preset win32 --target Velorin2 velorin-render EditorScreenshot wine-prefix
+echo "== Building the 64-bit plug-in and renderer (build/win64)"
+cmake --preset win64 >/dev/null
+cmake --build --preset win64 --target Velorin2 velorin-render wine-prefix
 echo "== Building the LV2 plug-in (build/native)"
 cmake --preset native >/dev/null
 cmake --build --preset native --target velorin2_lv2
 
 bin="$root/build/win32/bin"
+bin64="$root/build/win64/bin"
 out="$root/build/demo"
 clip="$root/tools/demo/guitar-chords.wav"
 mkdir -p "$out"
-rm -f "$out"/*.wav "$out"/*.png "$out/lv2-differences"
+rm -f "$out"/*.wav "$out"/*.png "$out/differences"
 
 # The renderer is a Windows console program: it runs in the build's own
-# Wine prefix.  Its progress indicator is for terminals only.
+# Wine prefix (32-bit for build/win32, 64-bit for build/win64).  Its
+# progress indicator is for terminals only.
 render() { "$root/cmake/wine-run.sh" "$bin/velorin-render.exe" "$@"; }
+render64() { "$root/cmake/wine-run.sh" "$bin64/velorin-render.exe" "$@"; }
 
 echo
 echo "== The plug-in as a host sees it"
@@ -83,12 +89,20 @@ echo "$settings" | while IFS='|' read -r name title options controls; do
     # shellcheck disable=SC2086
     render $options "$float_clip" "$wav"
     sox "$wav" -n stat 2>&1 | grep -E "Maximum amplitude|Minimum amplitude|RMS +amplitude" | sed 's/^/   /'
+    # shellcheck disable=SC2086
+    render64 --quiet $options "$float_clip" "$out/win64-0$n-$name.wav"
+    if same_samples "$wav" "$out/win64-0$n-$name.wav"; then
+        echo "   64-bit DLL: the same samples, bit for bit"
+    else
+        echo "   64-bit DLL: DIFFERENT from the 32-bit DLL's render"
+        echo "64-bit DLL, $name" >>"$out/differences"
+    fi
     lv2_render "$controls" "$out/lv2-0$n-$name.wav"
     if same_samples "$wav" "$out/lv2-0$n-$name.wav"; then
         echo "   LV2 (lv2apply ${controls:-with its defaults}): the same samples, bit for bit"
     else
         echo "   LV2 (lv2apply ${controls:-with its defaults}): DIFFERENT from the DLL's render"
-        echo different >>"$out/lv2-differences"
+        echo "LV2, $name" >>"$out/differences"
     fi
     spectrogram "$wav" "$title" "$out/0$n-$name.png"
     # Dry above, wet below, one picture per setting.
@@ -96,10 +110,16 @@ echo "$settings" | while IFS='|' read -r name title options controls; do
         "$out/dry-vs-$name.png"
 done
 
-if [ -f "$out/lv2-differences" ]; then
-    echo "The LV2 renders differ from the DLL's." >&2
+if [ -f "$out/differences" ]; then
+    echo "Renders that differ from the 32-bit DLL's:" >&2
+    sed 's/^/  /' "$out/differences" >&2
     exit 1
 fi
+
+# Each renderer loads only DLLs of its own bitness, as every host does.
+echo
+echo "== The 32-bit renderer given the 64-bit DLL"
+render --plugin "$bin64/Velorin2.dll" --list || true
 
 # All of them in one overview.
 # shellcheck disable=SC2046
@@ -117,9 +137,11 @@ fi
 
 echo
 echo "== Done"
-echo "Plug-in DLL:  $bin/Velorin2.dll"
+echo "Plug-in DLLs: $bin/Velorin2.dll    (32-bit, for 32-bit hosts)"
+echo "              $bin64/Velorin2.dll    (64-bit, for 64-bit hosts; its renders: $out/win64-0*.wav, the same bits)"
 echo "LV2 bundle:   $root/build/native/lib/lv2/velorin2.lv2  (its renders: $out/lv2-0*.wav, the same bits)"
-echo "Renderer:     $bin/velorin-render.exe  (run it as: cmake/wine-run.sh $bin/velorin-render.exe --help)"
+echo "Renderers:    $bin/velorin-render.exe and $bin64/velorin-render.exe"
+echo "              (run one as: cmake/wine-run.sh $bin/velorin-render.exe --help)"
 echo "Sounds:       $out/00-dry.wav and the renders:"
 ls "$out"/0[1-9]-*.wav | sed 's/^/                /'
 echo "Pictures:     $out/overview.png (dry, then every render), dry against each render:"
