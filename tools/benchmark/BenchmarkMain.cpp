@@ -220,7 +220,12 @@ int main(int argc, char** argv) {
         }
         ours.push_back(std::make_unique<RecordProcessor>(effect, voices));
     }
+    // The report tells the two DLLs apart by their side.
+#if defined(_WIN64)
+    printRecords(measureOurs(ours, {}, "wine64", throughput, burst));
+#else
     printRecords(measureOurs(ours, {}, "wine", throughput, burst));
+#endif
     ours.clear();  // closes the effects while the DLL is still loaded
     return 0;
 #else

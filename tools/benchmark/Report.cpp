@@ -13,7 +13,14 @@ const char* const kCapsCase = "caps-chorusI";
 namespace {
 
 const char* const kNative = "native";
-const char* const kWine = "wine";
+const char* const kWine = "wine";      // the 32-bit DLL
+const char* const kWine64 = "wine64";  // the 64-bit DLL
+
+const char* buildName(const char* side) {
+    if (side == kWine) return "32-bit DLL under Wine";
+    if (side == kWine64) return "64-bit DLL under Wine";
+    return "native";
+}
 
 // On a shared machine the fastest run is the one that nothing else
 // disturbed: each case counts with its fastest run over all rounds.
@@ -111,8 +118,8 @@ void printReport(const Records& records, const ReportContext& context) {
     std::printf("|---|---|---:|---:|---:|---:|\n");
     const char* voiceLabels[3] = {"Velorin 2, 1 voice", "Velorin 2, 2 voices", "Velorin 2, 4 voices"};
     for (int v = 0; v < 3; ++v) {
-        printThroughputRow(records, voiceLabels[v], "native", kNative, kOurCases[v]);
-        printThroughputRow(records, voiceLabels[v], "DLL under Wine", kWine, kOurCases[v]);
+        for (const char* side : {kNative, kWine, kWine64})
+            printThroughputRow(records, voiceLabels[v], buildName(side), side, kOurCases[v]);
     }
     printThroughputRow(records, "TAP Chorus/Flanger (1 voice per channel)", "LADSPA, native", kNative, kTapCase);
     printThroughputRow(records, "swh Multivoice Chorus (2 voices per channel, 1 instance per channel)",
@@ -137,9 +144,12 @@ void printReport(const Records& records, const ReportContext& context) {
         {"TAP Chorus/Flanger / our 2 voices", kNative, kTapCase, kNative, kOurCases[1]},
         {"swh Multivoice (2 per channel) / our 4 voices", kNative, kSwhCase, kNative, kOurCases[2]},
         {"caps ChorusI / our 2 voices", kNative, kCapsCase, kNative, kOurCases[1]},
-        {"DLL under Wine / native, 1 voice", kWine, kOurCases[0], kNative, kOurCases[0]},
-        {"DLL under Wine / native, 2 voices", kWine, kOurCases[1], kNative, kOurCases[1]},
-        {"DLL under Wine / native, 4 voices", kWine, kOurCases[2], kNative, kOurCases[2]},
+        {"32-bit DLL under Wine / native, 1 voice", kWine, kOurCases[0], kNative, kOurCases[0]},
+        {"32-bit DLL under Wine / native, 2 voices", kWine, kOurCases[1], kNative, kOurCases[1]},
+        {"32-bit DLL under Wine / native, 4 voices", kWine, kOurCases[2], kNative, kOurCases[2]},
+        {"64-bit DLL under Wine / native, 1 voice", kWine64, kOurCases[0], kNative, kOurCases[0]},
+        {"64-bit DLL under Wine / native, 2 voices", kWine64, kOurCases[1], kNative, kOurCases[1]},
+        {"64-bit DLL under Wine / native, 4 voices", kWine64, kOurCases[2], kNative, kOurCases[2]},
     };
     Worst tap{true}, swh{true}, dll{false};
     for (const Comparison& c : comparisons) {
@@ -150,7 +160,7 @@ void printReport(const Records& records, const ReportContext& context) {
             printRatioCell(r);
             if (c.numerator == kTapCase) tap.add(r);
             if (c.numerator == kSwhCase) swh.add(r);
-            if (c.numeratorSide == kWine) dll.add(r);
+            if (c.numeratorSide == kWine || c.numeratorSide == kWine64) dll.add(r);
         }
         std::printf("\n");
     }
@@ -165,41 +175,44 @@ void printReport(const Records& records, const ReportContext& context) {
     std::printf("| voices | build | noise block | dearest silent block | at (s after burst) | ratio | dearest single "
                 "timing | denormal outputs |\n|---|---|---:|---:|---:|---:|---:|---:|\n");
     Worst burst{false};
-    for (const char* side : {kNative, kWine}) {
+    for (const char* side : {kNative, kWine, kWine64}) {
         for (int v = 0; v < 3; ++v) {
             const BurstResult* r = findBurst(records, side, kOurCases[v]);
             if (!r) continue;
             const double factor = r->maxSilentBlockNs / r->noiseBlockNs;
             burst.add(factor);
             std::printf("| %d | %s | %.1f us | %.1f us | %.2f | %.2f | %.1f us | %ld |\n", kOurVoices[v],
-                        side == kNative ? "native" : "DLL under Wine", r->noiseBlockNs / 1000,
+                        buildName(side), r->noiseBlockNs / 1000,
                         r->maxSilentBlockNs / 1000, r->maxSilentAtSeconds, factor, r->worstRawBlockNs / 1000,
                         r->denormalOutputs);
         }
     }
 
-    // Both builds must do the same work to be compared at all.
-    std::printf("\nOutput of this scenario, DLL under Wine against native:");
-    for (int v = 0; v < 3; ++v) {
-        const BurstResult* native = findBurst(records, kNative, kOurCases[v]);
-        const BurstResult* dll = findBurst(records, kWine, kOurCases[v]);
-        std::printf(" %d voice%s ", kOurVoices[v], v ? "s" : "");
-        if (!native || !dll)
-            std::printf("n/a");
-        else if (native->outputHash == dll->outputHash)
-            std::printf("identical bits");
-        else
-            std::printf("DIFFERENT (hash %08x native, %08x DLL)", static_cast<unsigned>(native->outputHash),
-                        static_cast<unsigned>(dll->outputHash));
-        std::printf(v < 2 ? ";" : ".\n");
+    // The builds must do the same work to be compared at all.
+    for (const char* side : {kWine, kWine64}) {
+        std::printf("\nOutput of this scenario, %s against native:", buildName(side));
+        for (int v = 0; v < 3; ++v) {
+            const BurstResult* native = findBurst(records, kNative, kOurCases[v]);
+            const BurstResult* dll = findBurst(records, side, kOurCases[v]);
+            std::printf(" %d voice%s ", kOurVoices[v], v ? "s" : "");
+            if (!native || !dll)
+                std::printf("n/a");
+            else if (native->outputHash == dll->outputHash)
+                std::printf("identical bits");
+            else
+                std::printf("DIFFERENT (hash %08x native, %08x DLL)", static_cast<unsigned>(native->outputHash),
+                            static_cast<unsigned>(dll->outputHash));
+            std::printf(v < 2 ? ";" : ".");
+        }
     }
+    std::printf("\n");
 
     std::printf("\n## Targets (information only: a benchmark, not a test)\n\n| target | measured (worst block size) "
                 "| |\n|---|---|---|\n");
     printTarget("our 2 voices no slower than TAP Chorus/Flanger", "TAP / ours", tap.value, tap.value >= 1.0);
     printTarget("our 4 voices no slower than swh Multivoice at 2 voices per channel", "swh / ours", swh.value,
                 swh.value >= 1.0);
-    printTarget("DLL under Wine within 15 % of native", "DLL / native", dll.value, dll.value <= 1.15);
+    printTarget("both DLLs under Wine within 15 % of native", "DLL / native", dll.value, dll.value <= 1.15);
     printTarget("no block after the burst above 1.5x a noise block", "dearest / noise block", burst.value,
                 burst.value <= 1.5);
 }
