@@ -1,8 +1,8 @@
 #!/bin/sh
 # Real LV2 hosts from Debian, lv2apply and lv2file, render WAV files through
-# the bundle, and every output must hold exactly the bits that the 32-bit
-# DLL gives for the same 0-to-1 values, rendered by the project's renderer
-# under Wine.  The cases: the defaults, every voice count, both filters,
+# the bundle, and every output must hold exactly the bits that the DLL gives
+# for the same 0-to-1 values, rendered by the project's renderer under Wine
+# (each Windows build runs this with its own DLL, 32- or 64-bit).  The cases: the defaults, every voice count, both filters,
 # reversed phase, extreme values, 22.05 to 96 kHz, and block sizes from 1
 # to 4096 frames (lv2apply runs its own blocks; lv2file takes -b).
 #
