@@ -10,38 +10,28 @@ cd "$(dirname "$0")/.."
 tools/install-dependencies.sh
 
 jobs=$(nproc)
-# Seconds since the last call, for the step summaries.
-last=$(date +%s)
-took() {
-    now=$(date +%s)
-    echo "$((now - last)) s"
-    last=$now
-}
-
 for preset in native native-asan win32 win64; do
     echo "== $preset: configure and build"
+    start=$(date +%s)
     cmake --preset "$preset" >/dev/null
     cmake --build --preset "$preset" -j "$jobs"
-    echo "== $preset: built in $(took)"
+    echo "== $preset: built in $(($(date +%s) - start)) s"
 done
 
+# Each test run ends with CTest's own summary and time; nothing is printed
+# after the last one, so that it stays the run's closing line.
 status=0
 echo "== native tests"
 ctest --preset native -j "$jobs" || status=1
 echo "== native tests under the sanitizers"
 ctest --preset native-asan -j "$jobs" || status=1
-echo "== native tests took $(took)"
 # One display for both Windows builds; each runs in its own Wine prefix.
 # shellcheck disable=SC2016
 xvfb-run -a -s "-screen 0 1280x1024x24" sh -c '
     status=0
-    start=$(date +%s)
     echo "== 32-bit Windows tests under Wine"
     ctest --preset win32 || status=1
-    middle=$(date +%s)
-    echo "== 32-bit Windows tests took $((middle - start)) s"
     echo "== 64-bit Windows tests under 64-bit Wine"
     ctest --preset win64 || status=1
-    echo "== 64-bit Windows tests took $(($(date +%s) - middle)) s"
     exit $status' || status=1
 exit $status

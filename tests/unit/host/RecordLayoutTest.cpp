@@ -56,26 +56,6 @@ TEST(RecordLayout, EveryFieldIsWhereTheHostReadsIt) {
         EXPECT_EQ(hostview::read<char>(record, kOffsets.future + i), 0) << i;
 }
 
-TEST(RecordLayout, TheFunctionsAtTheirOffsetsReachTheEffect) {
-    class Echo : public RecordingEffect {
-    public:
-        float getParameter(VstInt32 index) override { return index == 2 ? stored : -1.0f; }
-        void setParameter(VstInt32, float value) override { stored = value; }
-        void processReplacing(float**, float**, VstInt32 frames) override { replacingFrames = frames; }
-        void process(float**, float**, VstInt32 frames) override { processFrames = frames; }
-        float stored = 0.0f;
-        VstInt32 replacingFrames = 0, processFrames = 0;
-    } effect;
-    void* record = effect.getAeffect();
-    hostview::read<hostview::SetParameter>(record, kOffsets.setParameter)(record, 2, 0.625f);
-    EXPECT_EQ(hostview::read<hostview::GetParameter>(record, kOffsets.getParameter)(record, 2), 0.625f);
-    hostview::read<hostview::Process>(record, kOffsets.process)(record, nullptr, nullptr, 17);
-    hostview::read<hostview::Process>(record, kOffsets.processReplacing)(record, nullptr, nullptr, 33);
-    EXPECT_EQ(effect.processFrames, 17);
-    EXPECT_EQ(effect.replacingFrames, 33);
-    EXPECT_EQ(hostview::dispatch(record, effIdentify), 0x4E764566);
-}
-
 // `value` is read at its full width: in a 64-bit process a number whose low
 // half alone would be valid is not taken for that number.
 TEST(RecordLayout, TheDispatcherReadsValueAtItsFullWidth) {
