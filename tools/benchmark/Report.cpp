@@ -160,9 +160,15 @@ void printReport(const Records& records, const ReportContext& context) {
             printRatioCell(r);
             if (c.numerator == kTapCase) tap.add(r);
             if (c.numerator == kSwhCase) swh.add(r);
-            if (c.numeratorSide == kWine || c.numeratorSide == kWine64) dll.add(r);
+            if (c.numeratorSide == kWine) dll.add(r);
         }
         std::printf("\n");
+    }
+
+    // The 64-bit DLL is held to the same target as the 32-bit one.
+    for (int v = 0; v < 3; ++v) {
+        for (int block : kBlockSizes)
+            dll.add(ratio(find(records, kWine64, kOurCases[v], block), find(records, kNative, kOurCases[v], block)));
     }
 
     const BurstOptions& b = context.burst;
@@ -212,7 +218,7 @@ void printReport(const Records& records, const ReportContext& context) {
     printTarget("our 2 voices no slower than TAP Chorus/Flanger", "TAP / ours", tap.value, tap.value >= 1.0);
     printTarget("our 4 voices no slower than swh Multivoice at 2 voices per channel", "swh / ours", swh.value,
                 swh.value >= 1.0);
-    printTarget("both DLLs under Wine within 15 % of native", "DLL / native", dll.value, dll.value <= 1.15);
+    printTarget("DLL under Wine within 15 % of native", "DLL / native", dll.value, dll.value <= 1.15);
     printTarget("no block after the burst above 1.5x a noise block", "dearest / noise block", burst.value,
                 burst.value <= 1.5);
 }

@@ -102,18 +102,6 @@ std::vector<Scenario> buildScenarios() {
     list.push_back(make("ThreeWrapsDeepestSweep", 44100.0f, {{R, 0.0f}, {DE, 1.0f}, {P, 1.0f}, {V, 1.0f}}, 200000,
                         Signal::sines, 13, 8192));
 
-    // The highest sample rate a host offers, across the ring's wrap (a third
-    // of a second there), through process in odd-sized blocks; and the
-    // lowest, in blocks of one to seven frames.
-    Scenario highRate = make("Rate192000AcrossTheWrapWithProcess", 192000.0f,
-                             {{R, 0.4f}, {DE, 0.9f}, {P, 0.7f}, {V, 1.0f}, {C, 0.7f}}, 70000, Signal::noise, 19, 999);
-    highRate.accumulate = true;
-    list.push_back(highRate);
-    Scenario lowRate = make("Rate22050TinyBlocksWithProcess", 22050.0f, {{R, 0.9f}, {DE, 0.6f}, {F, 0.0f}, {C, 0.3f}},
-                            3000, Signal::sines, 23, 7);
-    lowRate.accumulate = true;
-    list.push_back(lowRate);
-
     // The filter state follows the feedback coefficients: a low-pass at 80 Hz
     // jumps to 16 kHz (scaled), switches type at the same cutoff (not
     // scaled), drops back to 80 Hz (not scaled) and rises to a middle cutoff
@@ -132,6 +120,19 @@ std::vector<Scenario> buildScenarios() {
                              Signal::sines, 17, 900);
     rateDrop.events = {{Event::Kind::sampleRate, 5000, 0, 44100.0f}};
     list.push_back(rateDrop);
+
+    // The highest sample rate a host offers, across the ring's wrap (a third
+    // of a second there), through process in odd-sized blocks; and the
+    // lowest, in blocks of one to seven frames.
+    Scenario highRate = make("Rate192000AcrossTheWrapWithProcess", 192000.0f,
+                             {{R, 0.4f}, {DE, 0.9f}, {P, 0.7f}, {V, 1.0f}, {C, 0.7f}}, 70000, Signal::noise, 19, 999);
+    highRate.accumulate = true;
+    list.push_back(highRate);
+    Scenario lowRate = make("Rate22050TinyBlocksWithProcess", 22050.0f, {{R, 0.9f}, {DE, 0.6f}, {F, 0.0f}, {C, 0.3f}},
+                            3000, Signal::sines, 23, 7);
+    lowRate.accumulate = true;
+    list.push_back(lowRate);
+
     return list;
 }
 
