@@ -1,9 +1,23 @@
-// The audio processing: process and processReplacing, with one
-// frame loop per voice count, side by side below.
+// The audio processing: process and processReplacing.
+//
+// The stages of a frame, named as the code below names them:
+//   oscillator  advance {oscSin, oscCos} (ModulationOscillator.h)
+//   filter      the mono mix of the frame's inputs through the wet-path
+//               filter, y for the ring (WetFilter.h)
+//   positions   base = writePos − centerDelay; each voice's read position
+//               (modDepth × m) + base, m its value of the oscillator
+//   reads       floor and fraction of each position, and the interpolation
+//               ((d1 − d0)·f) + d0 between two ring samples
+//   wet sums    the voices spread over the left and the right channel
+//   mix         (in × dryGain) + (wet × wetGain) per channel
+//   clip        unless the mix is ≤ 1 (NaN included), the clip flag is set
+//   delivery    store the mix, left before right (process adds it to what
+//               the buffers hold)
+//   ring write  y into the ring at writePos, after the frame's reads
 //
 // Arithmetic.  Every +, −, ×, ÷ of a block rounds its exact result to a
 // 24-bit significand toward zero; double constants and fields take part
-// unshortened.  The frame loops compute in SSE2 double registers with the
+// unshortened.  The loops compute in SSE2 double registers with the
 // building blocks of BlockArithmetic.h: for the block the MXCSR rounds
 // toward zero, with flush-to-zero and denormals-are-zero off whatever the
 // host left there (fpu::enterBlockMxcsr; the host's MXCSR comes back at the
@@ -12,10 +26,31 @@
 // the exact result rounded to 24 bits toward zero, as long as it is a normal
 // double, which every value of a block is (BlockArithmetic.h gives the
 // bounds).  Stores to float are cvtsd2ss / cvtpd2ps under the same rounding.
-// Only the per-block sweep values (SweepValues.h) are computed on the
-// x87 under its own control word (24-bit precision, rounding toward zero),
-// which gives the same bits; the block leaves that control word at the
-// platform default.
+// The filter may also run in single precision, where that gives the same
+// bits (WetFilter.h).  Only the per-block sweep values (SweepValues.h) are
+// computed on the x87 under its own control word (24-bit precision,
+// rounding toward zero), which gives the same bits; the block leaves that
+// control word at the platform default.
+//
+// Two kinds of frame loop, one of each per voice count and delivery:
+//   in order    one frame at a time, every stage of a frame before the
+//               next frame.  It takes the frames that the pipelined loops
+//               leave over and the blocks whose values they do not cover.
+//   pipelined   four frames at a time in two streams: the oscillator and the
+//               filter of frames k to k + 3 beside the voices of frames
+//               k − 4 to k − 1, two frames per register.  One frame's
+//               oscillator and filter form a chain of 17 cycles that the
+//               next frame waits for, while a frame's voices (positions,
+//               reads, mix, delivery) form a path of 50 cycles that nothing
+//               waits for; in one frame order the processor cannot overlap
+//               them.  Handing the recurrences' results to the voices
+//               through a few slots in memory lets it.  The ring writes
+//               keep their place: each frame's y is written after that
+//               frame's reads and before the next frame's, so the delays
+//               need no bound.
+// Both give the same bits: the operations and their order within a frame
+// are the same, only their order across frames differs where no frame
+// depends on another.
 //
 // Loop-carried state (oscillator, filter state, write position) and the
 // coefficients live in locals for the block and are written back at its
@@ -25,19 +60,22 @@
 // block is seen through resetCount, and the block then leaves the reset
 // oscillator and write position alone.
 //
-// tests/unit/chorus/check-frame-loops.sh inspects the compiled loops: no
-// function call (floor, lrint, ...), no control-word or MXCSR switch, no x87
+// The loop functions live in a section of their own, .text.chorus_frames,
+// where tests/unit/chorus/check-frame-loops.sh inspects them: no function
+// call (floor, lrint, ...), no control-word or MXCSR switch, no x87
 // instruction.
 #include <emmintrin.h>
 
 #include <cstdint>
 #include <cstring>
+#include <type_traits>
 
 #include "chorus/BlockArithmetic.h"
 #include "chorus/ChorusEffect.h"
 #include "chorus/ModulationOscillator.h"
 #include "chorus/ParameterTable.h"
 #include "chorus/SweepValues.h"
+#include "chorus/WetFilter.h"
 #include "host/FloatingPointControl.h"
 
 // A 32-bit Windows host may call with a stack aligned to only 4 bytes,
@@ -51,12 +89,16 @@
 #define VELORIN_REALIGN_STACK
 #endif
 
+// The frame loops: separate functions in their own section, so that their
+// compiled code can be found and inspected by its section.
+#define VELORIN_FRAME_LOOP __attribute__((noinline, section(".text.chorus_frames")))
+#define VELORIN_INLINE __attribute__((always_inline)) inline
+
 namespace {
 
 using namespace blockmath;
 
 constexpr std::uint32_t kRingMask = ChorusEffect::kDelayLineLength - 1;
-
 
 inline bool isFinite(float value) {
     std::uint32_t bits;
@@ -80,7 +122,8 @@ struct BlockValues {
     double rotSin;
     float dryGain;
     float wetGain;  // negative for reversed phase
-    float a0, a1, a2, b1, b2;
+    chorus::WetFilterCoefficients filter;
+    chorus::WetFilterRanges filterRanges;
 };
 
 // The state that runs from frame to frame.  The oscillator's values are
@@ -95,17 +138,19 @@ struct CarriedState {
     bool clipped;
 };
 
-// Step 2: base = writePos − centerDelay.
+// positions: base = writePos − centerDelay.
 inline double basePosition(std::uint32_t writePos, const BlockValues& v) {
     return sub(static_cast<double>(static_cast<std::int32_t>(writePos)), v.centerDelay);
 }
 
-// Step 4: linear interpolation at a read position: ((d1 − d0)·f) + d0 with
-// f = pos − floor(pos), which is exact (BlockArithmetic.h's floorOf).  The
-// index arithmetic is unsigned 32-bit, masked to the ring.  Positions
-// beyond ±2^31 come only from huge parameter values: the fraction is then
-// not that of an exact floor and the block's output is spoiled, but the
-// read stays in the ring.
+// ---------------------------------------------------------------------------
+// The stages of one frame, for the in-order loops.
+
+// reads: ((d1 − d0)·f) + d0 with f = pos − floor(pos), which is exact
+// (BlockArithmetic.h's floorOf).  The index arithmetic is unsigned 32-bit,
+// masked to the ring.  Positions beyond ±2^31 come only from huge parameter
+// values: the fraction is then not that of an exact floor and the block's
+// output is spoiled, but the read stays in the ring.
 inline double readVoice(const float* ring, double pos) {
     std::uint32_t i;
     const double f = sub(pos, floorOf(pos, i));
@@ -127,11 +172,10 @@ inline __m128d readVoices(const float* ring, __m128d pos) {
     return add(mul(sub(d1, d0), f), d0);
 }
 
-// Steps 6 to 8: mix, detect clipping, deliver.  in and wet are the pairs
-// {left, right}.  The test is on the mixed values before any store: !(x <=
-// 1), so NaN counts.  process adds them to the buffers' earlier content,
-// the right buffer read after the left store (a host may pass one buffer
-// twice).
+// mix, clip and delivery of one frame.  in and wet are the pairs {left,
+// right}.  The test is on the mixed values before any store: !(x <= 1), so
+// NaN counts.  process adds them to the buffers' earlier content, the right
+// buffer read after the left store (a host may pass one buffer twice).
 template <bool Accumulate>
 inline void deliver(float* outL, float* outR, std::int32_t k, __m128d in, __m128d wet, const BlockValues& v,
                     int& clipMask) {
@@ -147,100 +191,169 @@ inline void deliver(float* outL, float* outR, std::int32_t k, __m128d in, __m128
     }
 }
 
-// Step 9: filter the mono mix of the frame's inputs.  The direct form with
-// two state values, in exactly this order:
-//   w = (x − z1·b1) − z2·b2;  y = (z1·a1 + z2·a2) + w·a0;  z2 ← z1;  z1 ← w.
-// It needs only the inputs and its own state, so the loops run it first and
-// keep y as the float that step 10 writes into the ring after the frame's
-// reads.  The state is held as doubles with float values.
-inline void filterMono(double inL, double inR, const BlockValues& v, double& z1, double& z2, float& y) {
-    const double x = mul(add(inL, inR), 0.5);
-    const double w = sub(sub(x, mul(z1, v.b1)), mul(z2, v.b2));
-    y = toFloat(add(add(mul(z1, v.a1), mul(z2, v.a2)), mul(w, v.a0)));
-    z2 = z1;
-    z1 = storedAsFloat(w);
+// ---------------------------------------------------------------------------
+// The stages of two frames at once, for the pipelined loops: each register
+// holds one voice, or one channel, of frames j and j + 1.
+
+// Per-block values of the pipelined loops as register pairs.  The
+// constants are opaque to the compiler (BlockArithmetic.h).
+struct PairValues {
+    explicit PairValues(const BlockValues& v)
+        : modDepth(_mm_set1_pd(v.modDepth)),
+          centerDelay(_mm_set1_pd(v.centerDelay)),
+          dryGain(_mm_set1_pd(v.dryGain)),
+          wetGain(_mm_set1_pd(v.wetGain)),
+          floorShift(opaque(_mm_set1_pd(kFloorShift))),
+          quarter(opaque(_mm_set1_pd(0.25))),
+          threeQuarters(opaque(_mm_set1_pd(0.75))),
+          one(opaque(_mm_set1_pd(1.0))),
+          aboveOne(opaque(_mm_set1_pd(1.00000011920928955078125))),  // 1 + 2^-23
+          two(opaque(_mm_set1_pd(2.0))),
+          four(opaque(_mm_set1_pd(4.0))) {}
+    __m128d modDepth, centerDelay, dryGain, wetGain;
+    __m128d floorShift, quarter, threeQuarters, one, aboveOne, two, four;
+};
+
+// reads: {ring[i], ring[i + 1]} as doubles, with the wrap after the ring's
+// last slot (one frame in 65536 per voice reads across it).
+VELORIN_INLINE __m128d samplePair(const float* ring, std::uint32_t i) {
+    if (__builtin_expect(i == kRingMask, 0)) return _mm_cvtps_pd(_mm_unpacklo_ps(_mm_load_ss(ring + i), _mm_load_ss(ring)));
+    return pairOfFloats(ring + i);
 }
 
-// The frame loops, one per voice count, with one skeleton: per frame the
-// filter, the oscillator, the read positions, the voices, mix and delivery,
-// and the ring write.  Each runs `count` frames from frame `first` without
-// passing the end of the ring (the caller splits the block there), so the
-// write position needs no wrap test inside the loop.  They run inside the
-// block's MXCSR (processBlock).
+// reads: the interpolation of frames j and j + 1 from their sample pairs.
+VELORIN_INLINE __m128d interpolate(__m128d samplesJ, __m128d samplesNext, __m128d f) {
+    const __m128d d0 = _mm_unpacklo_pd(samplesJ, samplesNext);
+    const __m128d d1 = _mm_unpackhi_pd(samplesJ, samplesNext);
+    return add(mul(sub(d1, d0), f), d0);
+}
+
+// The voices of two frames: positions, reads and wet sums, with the two
+// frames' ring writes in between (y[0] and y[1] at ring[w] and ring[w + 1]):
+// each frame's reads come before its own ring write and after the earlier
+// frame's.  m holds one voice's oscillator values of both frames.
+struct Wet {
+    __m128d left, right;
+};
 
 // One voice, m = oscSin, in both channels.
-template <bool Accumulate>
-void framesOneVoice(const BlockValues& values, CarriedState& state, float* ring, float** inputs, float** outputs,
-                    std::int32_t first, std::int32_t count) {
-    const BlockValues v = values;
-    chorus::ModulationOscillator osc(state.oscSin, state.oscCos, v.rotCos, v.rotSin);
-    double z1 = state.z1, z2 = state.z2;
-    std::uint32_t writePos = state.writePos;
-    int clipMask = 0;
-    const float* const inLeft = inputs[0];
-    const float* const inRight = inputs[1];
-    float* const outLeft = outputs[0];
-    float* const outRight = outputs[1];
-    for (std::int32_t k = first; k < first + count; ++k) {
-        // Both inputs are read before anything is stored: with in-place
-        // buffers the filter and the dry path still hear the input.
-        const double inL = inLeft[k];
-        const double inR = inRight[k];
-        float y;
-        filterMono(inL, inR, v, z1, z2, y);
-        osc.advance();
-        const double base = basePosition(writePos, v);
-        const double r1 = readVoice(ring, add(mul(v.modDepth, osc.sin()), base));
-        deliver<Accumulate>(outLeft, outRight, k, _mm_set_pd(inR, inL), _mm_set1_pd(r1), v, clipMask);
-        // Step 10, after the frame's reads.
-        ring[writePos] = y;
-        ++writePos;
+struct OneVoice {
+    static constexpr bool kSameInBothChannels = true;
+    VELORIN_INLINE static Wet framePair(const PairValues& v, __m128d sin, __m128d, __m128d base, float* ring,
+                                        std::uint32_t w, const float* y) {
+        const SplitPositions p1 = splitPositions(add(mul(v.modDepth, sin), base), v.floorShift);
+        const __m128d r1j = samplePair(ring, p1.index0);
+        ring[w] = y[0];
+        const __m128d r1k = samplePair(ring, p1.index1);
+        ring[w + 1] = y[1];
+        const __m128d r1 = interpolate(r1j, r1k, p1.fraction);
+        return {r1, r1};
     }
-    state = {osc.sin(), osc.cos(), static_cast<float>(z1), static_cast<float>(z2), writePos,
-             state.clipped || clipMask != 0};
-}
+};
 
 // Two voices: m = oscSin to the left, m = oscCos to the right.
-template <bool Accumulate>
-void framesTwoVoices(const BlockValues& values, CarriedState& state, float* ring, float** inputs, float** outputs,
-                     std::int32_t first, std::int32_t count) {
-    const BlockValues v = values;
-    chorus::ModulationOscillator osc(state.oscSin, state.oscCos, v.rotCos, v.rotSin);
-    double z1 = state.z1, z2 = state.z2;
-    std::uint32_t writePos = state.writePos;
-    int clipMask = 0;
-    const float* const inLeft = inputs[0];
-    const float* const inRight = inputs[1];
-    float* const outLeft = outputs[0];
-    float* const outRight = outputs[1];
-    for (std::int32_t k = first; k < first + count; ++k) {
-        // Both inputs are read before anything is stored: with in-place
-        // buffers the filter and the dry path still hear the input.
-        const double inL = inLeft[k];
-        const double inR = inRight[k];
-        float y;
-        filterMono(inL, inR, v, z1, z2, y);
-        osc.advance();
-        const __m128d base = _mm_set1_pd(basePosition(writePos, v));
-        const __m128d sweep = mul(_mm_set1_pd(v.modDepth), osc.value);  // {modDepth·sin, modDepth·cos}
-        const __m128d r12 = readVoices(ring, add(sweep, base));
-        deliver<Accumulate>(outLeft, outRight, k, _mm_set_pd(inR, inL), r12, v, clipMask);
-        // Step 10, after the frame's reads.
-        ring[writePos] = y;
-        ++writePos;
+struct TwoVoices {
+    static constexpr bool kSameInBothChannels = false;
+    VELORIN_INLINE static Wet framePair(const PairValues& v, __m128d sin, __m128d cos, __m128d base, float* ring,
+                                        std::uint32_t w, const float* y) {
+        const SplitPositions p1 = splitPositions(add(mul(v.modDepth, sin), base), v.floorShift);
+        const SplitPositions p2 = splitPositions(add(mul(v.modDepth, cos), base), v.floorShift);
+        const __m128d r1j = samplePair(ring, p1.index0);
+        const __m128d r2j = samplePair(ring, p2.index0);
+        ring[w] = y[0];
+        const __m128d r1k = samplePair(ring, p1.index1);
+        const __m128d r2k = samplePair(ring, p2.index1);
+        ring[w + 1] = y[1];
+        return {interpolate(r1j, r1k, p1.fraction), interpolate(r2j, r2k, p2.fraction)};
     }
-    state = {osc.sin(), osc.cos(), static_cast<float>(z1), static_cast<float>(z2), writePos,
-             state.clipped || clipMask != 0};
-}
+};
 
 // Four voices: m = oscSin, oscCos, −oscSin, −oscCos, spread left to right.
 // Voices 3 and 4 use base − (modDepth × m), which is (modDepth × −m) + base
 // to the bit: rounding toward zero is symmetric, so the product with −m is
-// the negated product with m.
-template <bool Accumulate>
-void framesFourVoices(const BlockValues& values, CarriedState& state, float* ring, float** inputs, float** outputs,
-                      std::int32_t first, std::int32_t count) {
-    const BlockValues v = values;
+// the negated product with m.  wet sums in exactly this grouping:
+//   wetL = r1 + ((0.25·r3) + (0.75·r2));  wetR = ((0.75·r3) + (0.25·r2)) + r4
+// 0.25 and 0.75 are exact, and a product with 0.25 needs no mask.
+struct FourVoices {
+    static constexpr bool kSameInBothChannels = false;
+    VELORIN_INLINE static Wet framePair(const PairValues& v, __m128d sin, __m128d cos, __m128d base, float* ring,
+                                        std::uint32_t w, const float* y) {
+        const __m128d sweepS = mul(v.modDepth, sin);
+        const __m128d sweepC = mul(v.modDepth, cos);
+        const SplitPositions p1 = splitPositions(add(sweepS, base), v.floorShift);
+        const SplitPositions p2 = splitPositions(add(sweepC, base), v.floorShift);
+        const SplitPositions p3 = splitPositions(sub(base, sweepS), v.floorShift);
+        const SplitPositions p4 = splitPositions(sub(base, sweepC), v.floorShift);
+        const __m128d r1j = samplePair(ring, p1.index0);
+        const __m128d r2j = samplePair(ring, p2.index0);
+        const __m128d r3j = samplePair(ring, p3.index0);
+        const __m128d r4j = samplePair(ring, p4.index0);
+        ring[w] = y[0];
+        const __m128d r1k = samplePair(ring, p1.index1);
+        const __m128d r2k = samplePair(ring, p2.index1);
+        const __m128d r3k = samplePair(ring, p3.index1);
+        const __m128d r4k = samplePair(ring, p4.index1);
+        ring[w + 1] = y[1];
+        const __m128d r1 = interpolate(r1j, r1k, p1.fraction);
+        const __m128d r2 = interpolate(r2j, r2k, p2.fraction);
+        const __m128d r3 = interpolate(r3j, r3k, p3.fraction);
+        const __m128d r4 = interpolate(r4j, r4k, p4.fraction);
+        return {add(r1, add(_mm_mul_pd(v.quarter, r3), mul(v.threeQuarters, r2))),
+                add(add(mul(v.threeQuarters, r3), _mm_mul_pd(v.quarter, r2)), r4)};
+    }
+};
+
+// mix, clip and delivery of frames j and j + 1 (k is j's index in the
+// buffers).  The inputs are read again here, before the frames' outputs are
+// stored: with in-place buffers they are still the inputs.
+template <class Voices, bool Accumulate>
+VELORIN_INLINE void deliverPair(const PairValues& v, const float* inL, const float* inR, float* outL, float* outR,
+                                std::int32_t k, Wet wet, __m128d& clip) {
+    const __m128d wetL = mul(wet.left, v.wetGain);
+    const __m128d wetR = Voices::kSameInBothChannels ? wetL : mul(wet.right, v.wetGain);
+    if (Accumulate) {
+        const __m128d mixL = add(mul(pairOfFloats(inL + k), v.dryGain), wetL);
+        const __m128d mixR = add(mul(pairOfFloats(inR + k), v.dryGain), wetR);
+        clip = _mm_or_pd(clip, _mm_or_pd(_mm_cmpnle_pd(mixL, v.one), _mm_cmpnle_pd(mixR, v.one)));
+        // The sum's mask would change nothing before the store to float.
+        storeAsFloats(outL + k, _mm_add_pd(pairOfFloats(outL + k), mixL));
+        storeAsFloats(outR + k, _mm_add_pd(pairOfFloats(outR + k), mixR));
+    } else {
+        // The mix unshortened: the store to float truncates it all the
+        // same, and its 24-bit cut is above 1 exactly when it reaches
+        // 1 + 2^-23 (not less than, so NaN counts).
+        const __m128d mixL = _mm_add_pd(mul(pairOfFloats(inL + k), v.dryGain), wetL);
+        const __m128d mixR = _mm_add_pd(mul(pairOfFloats(inR + k), v.dryGain), wetR);
+        clip = _mm_or_pd(clip, _mm_or_pd(_mm_cmpnlt_pd(mixL, v.aboveOne), _mm_cmpnlt_pd(mixR, v.aboveOne)));
+        storeAsFloats(outL + k, mixL);
+        storeAsFloats(outR + k, mixR);
+    }
+}
+
+// The per-block test for the pipelined loops: read positions below 2^31 in
+// magnitude, where the floor by way of 1.5 · 2^52 and the in-order loops'
+// truncation agree, and an oscillator of amplitude at most √3, which its
+// renormalisation then keeps at most 1 (x·(1.5 − 0.5x²) ≤ 1 for x ≥ 0).
+// So |position| ≤ 65536 + 2^29 + √3 · 2^29 < 2^31.  Sane parameters give
+// delays below 2^18 frames; anything else takes the in-order loops.
+bool pipelinedLoopsCover(const BlockValues& v, const CarriedState& state) {
+    const double limit = 536870912.0;  // 2^29
+    const double s = state.oscSin, c = state.oscCos;
+    return v.centerDelay < limit && v.centerDelay > -limit && v.modDepth < limit && v.modDepth > -limit &&
+           v.rotCos <= 1.0 && v.rotCos >= -1.0 && v.rotSin <= 1.0 && v.rotSin >= -1.0 && s * s + c * c <= 3.0;
+}
+
+// ---------------------------------------------------------------------------
+// The loops.  Each runs `count` frames from frame `first` without passing
+// the end of the ring (the caller splits the block there), so the write
+// position needs no wrap test inside the loop.  They run inside the block's
+// MXCSR (processBlock).
+
+using FrameLoop = void (*)(const BlockValues&, CarriedState&, float*, float**, float**, std::int32_t, std::int32_t);
+
+template <class Voices, bool Accumulate>
+VELORIN_INLINE void framesInOrder(const BlockValues& v, CarriedState& state, float* ring, float** inputs,
+                                  float** outputs, std::int32_t first, std::int32_t count) {
     chorus::ModulationOscillator osc(state.oscSin, state.oscCos, v.rotCos, v.rotSin);
     double z1 = state.z1, z2 = state.z2;
     std::uint32_t writePos = state.writePos;
@@ -254,23 +367,29 @@ void framesFourVoices(const BlockValues& values, CarriedState& state, float* rin
         // buffers the filter and the dry path still hear the input.
         const double inL = inLeft[k];
         const double inR = inRight[k];
-        float y;
-        filterMono(inL, inR, v, z1, z2, y);
+        const float y = chorus::filterFrame(inL, inR, v.filter, z1, z2);
         osc.advance();
-        const __m128d base = _mm_set1_pd(basePosition(writePos, v));
-        const __m128d sweep = mul(_mm_set1_pd(v.modDepth), osc.value);  // {modDepth·sin, modDepth·cos}
-        const __m128d r12 = readVoices(ring, add(sweep, base));
-        const __m128d r34 = readVoices(ring, sub(base, sweep));
-        // Step 5, in exactly this grouping (0.25 and 0.75 are exact):
-        //   wetL = r1 + ((0.25·r3) + (0.75·r2));  wetR = ((0.75·r3) + (0.25·r2)) + r4.
-        // The inner sums as the pair {q, p}, then {r1 + q, r4 + p}; the
-        // outer additions commute exactly.
-        const __m128d r3 = _mm_unpacklo_pd(r34, r34);
-        const __m128d r2 = _mm_unpackhi_pd(r12, r12);
-        const __m128d inner = add(mul(_mm_set_pd(0.75, 0.25), r3), mul(_mm_set_pd(0.25, 0.75), r2));
-        const __m128d wet = add(_mm_move_sd(r34, r12), inner);  // {r1, r4} + {q, p}
+        const double base = basePosition(writePos, v);
+        __m128d wet;
+        if constexpr (Voices::kSameInBothChannels) {
+            wet = _mm_set1_pd(readVoice(ring, add(mul(v.modDepth, osc.sin()), base)));
+        } else {
+            const __m128d sweep = mul(_mm_set1_pd(v.modDepth), osc.value);  // {modDepth·sin, modDepth·cos}
+            const __m128d r12 = readVoices(ring, add(sweep, _mm_set1_pd(base)));
+            if constexpr (std::is_same_v<Voices, TwoVoices>) {
+                wet = r12;
+            } else {
+                // wet sums as FourVoices says; the inner sums as the pair
+                // {q, p}, then {r1 + q, r4 + p}: the outer additions commute.
+                const __m128d r34 = readVoices(ring, sub(_mm_set1_pd(base), sweep));
+                const __m128d r3 = _mm_unpacklo_pd(r34, r34);
+                const __m128d r2 = _mm_unpackhi_pd(r12, r12);
+                const __m128d inner = add(mul(_mm_set_pd(0.75, 0.25), r3), mul(_mm_set_pd(0.25, 0.75), r2));
+                wet = add(_mm_move_sd(r34, r12), inner);  // {r1, r4} + {q, p}
+            }
+        }
         deliver<Accumulate>(outLeft, outRight, k, _mm_set_pd(inR, inL), wet, v, clipMask);
-        // Step 10, after the frame's reads.
+        // ring write, after the frame's reads.
         ring[writePos] = y;
         ++writePos;
     }
@@ -278,13 +397,110 @@ void framesFourVoices(const BlockValues& values, CarriedState& state, float* rin
              state.clipped || clipMask != 0};
 }
 
-using FrameLoop = void (*)(const BlockValues&, CarriedState&, float*, float**, float**, std::int32_t, std::int32_t);
+// The pipelined loops hand four frames at a time from the recurrences to the
+// voices through these slots, kLag frames later.
+constexpr std::int32_t kLag = 4;
+constexpr std::int32_t kSlots = 16;  // a power of two, at least kLag + 4
+constexpr std::int32_t kShortestPipelined = kLag + 4;
+
+struct alignas(16) Slots {
+    double sin[kSlots];
+    double cos[kSlots];
+    float y[kSlots];
+};
+
+// count: a multiple of four, at least kShortestPipelined.
+template <class Voices, bool Accumulate>
+VELORIN_INLINE void framesPipelined(const BlockValues& values, CarriedState& state, float* ring, float** inputs,
+                                    float** outputs, std::int32_t first, std::int32_t count) {
+    const PairValues v(values);
+    chorus::ModulationOscillator osc(state.oscSin, state.oscCos, values.rotCos, values.rotSin);
+    chorus::WetFilter filter(state.z1, state.z2, values.filter, values.filterRanges);
+    Slots slots;
+    const float* const inL = inputs[0] + first;
+    const float* const inR = inputs[1] + first;
+    float* const outL = outputs[0] + first;
+    float* const outR = outputs[1] + first;
+    std::uint32_t w = state.writePos;  // frame j's
+    __m128d writePositions = _mm_set_pd(static_cast<double>(w + 1), static_cast<double>(w));
+    __m128d clip = _mm_setzero_pd();
+
+    // The recurrences of frames a and a + 1 into their slots.
+    const auto oscillatorPair = [&](std::int32_t slot) __attribute__((always_inline)) {
+        osc.advance();
+        const __m128d first = osc.value;
+        osc.advance();
+        _mm_store_pd(slots.sin + slot, _mm_unpacklo_pd(first, osc.value));
+        _mm_store_pd(slots.cos + slot, _mm_unpackhi_pd(first, osc.value));
+    };
+    // The voices of frames j and j + 1 from their slots.
+    const auto voicePair = [&](std::int32_t j, __m128d positions) __attribute__((always_inline)) {
+        const std::int32_t slot = j & (kSlots - 1);
+        const __m128d base = sub(positions, v.centerDelay);
+        const Wet wet = Voices::framePair(v, _mm_load_pd(slots.sin + slot), _mm_load_pd(slots.cos + slot), base,
+                                          ring, w, slots.y + slot);
+        deliverPair<Voices, Accumulate>(v, inL, inR, outL, outR, j, wet, clip);
+        w += 2;
+    };
+
+    std::int32_t a = 0;  // the recurrences' next frame
+    for (; a < kLag; a += 4) {
+        filter.fourFrames(inL + a, inR + a, slots.y + a);
+        oscillatorPair(a);
+        oscillatorPair(a + 2);
+    }
+    std::int32_t j = 0;  // the voices' next frame: a − kLag
+    for (; a < count; a += 4, j += 4) {
+        const std::int32_t slot = a & (kSlots - 1);
+        filter.fourFrames(inL + a, inR + a, slots.y + slot);
+        oscillatorPair(slot);
+        voicePair(j, writePositions);
+        oscillatorPair(slot + 2);
+        voicePair(j + 2, _mm_add_pd(writePositions, v.two));
+        writePositions = _mm_add_pd(writePositions, v.four);
+    }
+    for (; j < count; j += 2) {
+        voicePair(j, writePositions);
+        writePositions = _mm_add_pd(writePositions, v.two);
+    }
+    state = {osc.sin(), osc.cos(), filter.z1(), filter.z2(), w, state.clipped || _mm_movemask_pd(clip) != 0};
+}
+
+// The loop functions, in their section.
+#define VELORIN_LOOP_FUNCTION(name, kind, Voices, Accumulate)                                                  \
+    VELORIN_FRAME_LOOP void name(const BlockValues& v, CarriedState& state, float* ring, float** inputs,       \
+                                 float** outputs, std::int32_t first, std::int32_t count) {                   \
+        kind<Voices, Accumulate>(v, state, ring, inputs, outputs, first, count);                              \
+    }
+VELORIN_LOOP_FUNCTION(inOrderOneVoiceAdding, framesInOrder, OneVoice, true)
+VELORIN_LOOP_FUNCTION(inOrderOneVoiceReplacing, framesInOrder, OneVoice, false)
+VELORIN_LOOP_FUNCTION(inOrderTwoVoicesAdding, framesInOrder, TwoVoices, true)
+VELORIN_LOOP_FUNCTION(inOrderTwoVoicesReplacing, framesInOrder, TwoVoices, false)
+VELORIN_LOOP_FUNCTION(inOrderFourVoicesAdding, framesInOrder, FourVoices, true)
+VELORIN_LOOP_FUNCTION(inOrderFourVoicesReplacing, framesInOrder, FourVoices, false)
+VELORIN_LOOP_FUNCTION(pipelinedOneVoiceAdding, framesPipelined, OneVoice, true)
+VELORIN_LOOP_FUNCTION(pipelinedOneVoiceReplacing, framesPipelined, OneVoice, false)
+VELORIN_LOOP_FUNCTION(pipelinedTwoVoicesAdding, framesPipelined, TwoVoices, true)
+VELORIN_LOOP_FUNCTION(pipelinedTwoVoicesReplacing, framesPipelined, TwoVoices, false)
+VELORIN_LOOP_FUNCTION(pipelinedFourVoicesAdding, framesPipelined, FourVoices, true)
+VELORIN_LOOP_FUNCTION(pipelinedFourVoicesReplacing, framesPipelined, FourVoices, false)
+#undef VELORIN_LOOP_FUNCTION
+
+struct FrameLoops {
+    FrameLoop inOrder;
+    FrameLoop pipelined;
+};
 
 template <bool Accumulate>
-FrameLoop frameLoopFor(int voiceCount) {
-    if (voiceCount == 1) return framesOneVoice<Accumulate>;
-    if (voiceCount == 2) return framesTwoVoices<Accumulate>;
-    return framesFourVoices<Accumulate>;
+FrameLoops frameLoopsFor(int voiceCount) {
+    if (Accumulate) {
+        if (voiceCount == 1) return {inOrderOneVoiceAdding, pipelinedOneVoiceAdding};
+        if (voiceCount == 2) return {inOrderTwoVoicesAdding, pipelinedTwoVoicesAdding};
+        return {inOrderFourVoicesAdding, pipelinedFourVoicesAdding};
+    }
+    if (voiceCount == 1) return {inOrderOneVoiceReplacing, pipelinedOneVoiceReplacing};
+    if (voiceCount == 2) return {inOrderTwoVoicesReplacing, pipelinedTwoVoicesReplacing};
+    return {inOrderFourVoicesReplacing, pipelinedFourVoicesReplacing};
 }
 
 // A jump of the filter's feedback coefficients to a larger gain at DC would
@@ -299,7 +515,7 @@ FrameLoop frameLoopFor(int voiceCount) {
 //   r = p_old / p_new;  z1 ← float(z1·r);  z2 ← float(z2·r)
 inline void followCoefficientChange(float oldB1, float oldB2, const BlockValues& v, float& z1, float& z2) {
     const double pOld = add(add(1.0, oldB1), oldB2);
-    const double pNew = add(add(1.0, v.b1), v.b2);
+    const double pNew = add(add(1.0, v.filter.b1), v.filter.b2);
     if (pOld > 0.0 && pNew > pOld) {
         const double r = div(pOld, pNew);
         z1 = toFloat(mul(z1, r));
@@ -343,20 +559,17 @@ VELORIN_REALIGN_STACK void ChorusEffect::processBlock(float** inputs, float** ou
     const float rate = p.rate, depth = p.depth, predelay = p.predelay;
     const float phase = p.phase, dry = p.dry, wet = p.wet, voices = p.voices;
 
-    BlockValues v;
     const chorus::SweepValues sweep = chorus::sweepValues(rate, depth, predelay, sampleRate);
-    v.modDepth = sweep.modDepth;
-    v.centerDelay = sweep.centerDelay;
-    v.dryGain = dry;
-    v.wetGain = chorus::isPhaseReversed(phase) ? -wet : wet;
-    v.rotCos = rotCos;
-    v.rotSin = rotSin;
-    v.a0 = filterA0;
-    v.a1 = filterA1;
-    v.a2 = filterA2;
-    v.b1 = filterB1;
-    v.b2 = filterB2;
-    const FrameLoop frames = frameLoopFor<Accumulate>(chorus::voiceCountFor(voices));
+    const chorus::WetFilterCoefficients filter = {filterA0, filterA1, filterA2, filterB1, filterB2};
+    const BlockValues v = {sweep.modDepth,
+                           sweep.centerDelay,
+                           rotCos,
+                           rotSin,
+                           dry,
+                           chorus::isPhaseReversed(phase) ? -wet : wet,
+                           filter,
+                           chorus::WetFilterRanges(filter)};
+    const FrameLoops loops = frameLoopsFor<Accumulate>(chorus::voiceCountFor(voices));
 
     CarriedState st;
     st.oscSin = oscSin;
@@ -368,19 +581,32 @@ VELORIN_REALIGN_STACK void ChorusEffect::processBlock(float** inputs, float** ou
 
     // The filter state follows a change of the feedback coefficients since
     // the previous block.
-    if (v.b1 != previousFilterB1 || v.b2 != previousFilterB2) {
+    if (v.filter.b1 != previousFilterB1 || v.filter.b2 != previousFilterB2) {
         followCoefficientChange(previousFilterB1, previousFilterB2, v, st.z1, st.z2);
-        previousFilterB1 = v.b1;
-        previousFilterB2 = v.b2;
+        previousFilterB1 = v.filter.b1;
+        previousFilterB2 = v.filter.b2;
     }
+    const bool pipelined = pipelinedLoopsCover(v, st);
 
     // Split the block where the write position wraps, so that the loops
-    // need no wrap test.
+    // need no wrap test.  The pipelined loops take multiples of four
+    // frames; the in-order loops the frames before them, short pieces and
+    // blocks that the pipelined loops do not cover.
     std::int32_t done = 0;
     while (done < sampleFrames) {
         const std::int32_t untilWrap = static_cast<std::int32_t>(kDelayLineLength - st.writePos);
-        const std::int32_t count = sampleFrames - done < untilWrap ? sampleFrames - done : untilWrap;
-        frames(v, st, delayLine, inputs, outputs, done, count);
+        std::int32_t count = sampleFrames - done < untilWrap ? sampleFrames - done : untilWrap;
+        if (pipelined && count >= kShortestPipelined) {
+            const std::int32_t lead = count % 4;
+            if (lead) {
+                loops.inOrder(v, st, delayLine, inputs, outputs, done, lead);
+                done += lead;
+                count -= lead;
+            }
+            loops.pipelined(v, st, delayLine, inputs, outputs, done, count);
+        } else {
+            loops.inOrder(v, st, delayLine, inputs, outputs, done, count);
+        }
         done += count;
         st.writePos &= kRingMask;
     }
