@@ -159,7 +159,9 @@ constexpr double kFloorShift = 6755399441055744.0;  // 1.5 · 2^52
 
 struct SplitPositions {
     __m128d fraction;
-    std::uint32_t index0, index1;  // of the low and the high lane
+    alignas(16) std::uint16_t words[8];  // the indices are words 0 and 4
+    std::uint32_t index0() const { return words[0]; }
+    std::uint32_t index1() const { return words[4]; }
 };
 
 // floorShift holds kFloorShift in both lanes.
@@ -167,8 +169,8 @@ inline SplitPositions splitPositions(__m128d pos, __m128d floorShift) {
     const __m128d shifted = _mm_add_pd(pos, floorShift);
     SplitPositions split;
     split.fraction = sub(pos, _mm_sub_pd(shifted, floorShift));
-    split.index0 = static_cast<std::uint32_t>(_mm_extract_epi16(_mm_castpd_si128(shifted), 0));
-    split.index1 = static_cast<std::uint32_t>(_mm_extract_epi16(_mm_castpd_si128(shifted), 4));
+    _mm_store_si128(reinterpret_cast<__m128i*>(split.words), _mm_castpd_si128(shifted));
+    __asm__("" : "+m"(split.words));
     return split;
 }
 

@@ -242,9 +242,9 @@ struct OneVoice {
     VELORIN_INLINE static Wet framePair(const PairValues& v, __m128d sin, __m128d, __m128d base, float* ring,
                                         std::uint32_t w, const float* y) {
         const SplitPositions p1 = splitPositions(add(mul(v.modDepth, sin), base), v.floorShift);
-        const __m128d r1j = samplePair(ring, p1.index0);
+        const __m128d r1j = samplePair(ring, p1.index0());
         ring[w] = y[0];
-        const __m128d r1k = samplePair(ring, p1.index1);
+        const __m128d r1k = samplePair(ring, p1.index1());
         ring[w + 1] = y[1];
         const __m128d r1 = interpolate(r1j, r1k, p1.fraction);
         return {r1, r1};
@@ -258,11 +258,11 @@ struct TwoVoices {
                                         std::uint32_t w, const float* y) {
         const SplitPositions p1 = splitPositions(add(mul(v.modDepth, sin), base), v.floorShift);
         const SplitPositions p2 = splitPositions(add(mul(v.modDepth, cos), base), v.floorShift);
-        const __m128d r1j = samplePair(ring, p1.index0);
-        const __m128d r2j = samplePair(ring, p2.index0);
+        const __m128d r1j = samplePair(ring, p1.index0());
+        const __m128d r2j = samplePair(ring, p2.index0());
         ring[w] = y[0];
-        const __m128d r1k = samplePair(ring, p1.index1);
-        const __m128d r2k = samplePair(ring, p2.index1);
+        const __m128d r1k = samplePair(ring, p1.index1());
+        const __m128d r2k = samplePair(ring, p2.index1());
         ring[w + 1] = y[1];
         return {interpolate(r1j, r1k, p1.fraction), interpolate(r2j, r2k, p2.fraction)};
     }
@@ -284,15 +284,15 @@ struct FourVoices {
         const SplitPositions p2 = splitPositions(add(sweepC, base), v.floorShift);
         const SplitPositions p3 = splitPositions(sub(base, sweepS), v.floorShift);
         const SplitPositions p4 = splitPositions(sub(base, sweepC), v.floorShift);
-        const __m128d r1j = samplePair(ring, p1.index0);
-        const __m128d r2j = samplePair(ring, p2.index0);
-        const __m128d r3j = samplePair(ring, p3.index0);
-        const __m128d r4j = samplePair(ring, p4.index0);
+        const __m128d r1j = samplePair(ring, p1.index0());
+        const __m128d r2j = samplePair(ring, p2.index0());
+        const __m128d r3j = samplePair(ring, p3.index0());
+        const __m128d r4j = samplePair(ring, p4.index0());
         ring[w] = y[0];
-        const __m128d r1k = samplePair(ring, p1.index1);
-        const __m128d r2k = samplePair(ring, p2.index1);
-        const __m128d r3k = samplePair(ring, p3.index1);
-        const __m128d r4k = samplePair(ring, p4.index1);
+        const __m128d r1k = samplePair(ring, p1.index1());
+        const __m128d r2k = samplePair(ring, p2.index1());
+        const __m128d r3k = samplePair(ring, p3.index1());
+        const __m128d r4k = samplePair(ring, p4.index1());
         ring[w + 1] = y[1];
         const __m128d r1 = interpolate(r1j, r1k, p1.fraction);
         const __m128d r2 = interpolate(r2j, r2k, p2.fraction);

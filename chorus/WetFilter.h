@@ -91,7 +91,12 @@ inline __m128 outsideRange(__m128 v, __m128 low, __m128 high, __m128 magnitudeMa
 class WetFilter {
 public:
     WetFilter(float z1, float z2, const WetFilterCoefficients& c, const WetFilterRanges& r)
-        : coefficients(c),
+        : a0Pair(_mm_set1_pd(c.a0)),
+          a1Pair(_mm_set1_pd(c.a1)),
+          a2Pair(_mm_set1_pd(c.a2)),
+          b1Pair(_mm_set1_pd(c.b1)),
+          b2Pair(_mm_set1_pd(c.b2)),
+          halfPair(blockmath::opaque(_mm_set1_pd(0.5))),
           a0(_mm_set1_ps(c.a0)),
           a1(_mm_set1_ps(c.a1)),
           a2(_mm_set1_ps(c.a2)),
@@ -146,15 +151,31 @@ private:
                 3) != 0;
     }
 
+    // The same four frames in the block arithmetic, two at a time: the chain
+    // as in filterFrame on broadcast pairs, y of both frames at once:
+    //   {y0, y1} = (({z1, w0}·a1) + ({z2, z1}·a2)) + ({w0, w1}·a0)
+    // with w unshortened there and stored as float in the state.
     __attribute__((always_inline)) void exactFourFrames(const float* inL, const float* inR, float* y) {
-        double z1 = _mm_cvtss_f32(state1), z2 = _mm_cvtss_f32(state2);
-        for (int i = 0; i < 4; ++i) y[i] = filterFrame(inL[i], inR[i], coefficients, z1, z2);
-        state1 = _mm_set_ss(static_cast<float>(z1));
-        state2 = _mm_set_ss(static_cast<float>(z2));
+        using namespace blockmath;
+        __m128d z1 = _mm_cvtps_pd(_mm_shuffle_ps(state1, state1, 0));
+        __m128d z2 = _mm_cvtps_pd(_mm_shuffle_ps(state2, state2, 0));
+        for (int pair = 0; pair < 4; pair += 2) {
+            const __m128d x = _mm_mul_pd(add(pairOfFloats(inL + pair), pairOfFloats(inR + pair)), halfPair);
+            const __m128d w0 = sub(sub(_mm_unpacklo_pd(x, x), mul(z1, b1Pair)), mul(z2, b2Pair));
+            const __m128d z0 = _mm_cvtps_pd(_mm_cvtpd_ps(w0));
+            const __m128d w1 = sub(sub(_mm_unpackhi_pd(x, x), mul(z0, b1Pair)), mul(z1, b2Pair));
+            const __m128d yPair = _mm_add_pd(add(mul(_mm_move_sd(z0, z1), a1Pair), mul(_mm_move_sd(z1, z2), a2Pair)),
+                                             mul(_mm_move_sd(w1, w0), a0Pair));
+            storeAsFloats(y + pair, yPair);
+            z2 = z0;
+            z1 = _mm_cvtps_pd(_mm_cvtpd_ps(w1));
+        }
+        state1 = _mm_cvtpd_ps(z1);
+        state2 = _mm_cvtpd_ps(z2);
         exactNext = !singlePrecision || stateOutsideRange();
     }
 
-    WetFilterCoefficients coefficients;
+    __m128d a0Pair, a1Pair, a2Pair, b1Pair, b2Pair, halfPair;
     __m128 a0, a1, a2, b1, b2;
     __m128 half, magnitudeMask, sumLow, sumHigh, stateLow, stateHigh;
     __m128 state1, state2;  // z1 and z2 in the low lane
