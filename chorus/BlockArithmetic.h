@@ -165,13 +165,10 @@ struct SplitPositions {
 };
 
 // floorShift holds kFloorShift in both lanes.
-inline SplitPositions splitPositions(__m128d pos, __m128d floorShift) {
+inline void splitPositions(__m128d pos, __m128d floorShift, SplitPositions& split) {
     const __m128d shifted = _mm_add_pd(pos, floorShift);
-    SplitPositions split;
     split.fraction = sub(pos, _mm_sub_pd(shifted, floorShift));
     _mm_store_si128(reinterpret_cast<__m128i*>(split.words), _mm_castpd_si128(shifted));
-    __asm__("" : "+m"(split.words));
-    return split;
 }
 
 }  // namespace blockmath

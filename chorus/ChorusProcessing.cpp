@@ -228,43 +228,53 @@ VELORIN_INLINE __m128d interpolate(__m128d samplesJ, __m128d samplesNext, __m128
     return add(mul(sub(d1, d0), f), d0);
 }
 
-// The voices of two frames: positions, reads and wet sums, with the two
-// frames' ring writes in between (y[0] and y[1] at ring[w] and ring[w + 1]):
-// each frame's reads come before its own ring write and after the earlier
-// frame's.  m holds one voice's oscillator values of both frames.
+// The voices of two frames in two steps.  positions: each voice's read
+// positions of both frames, split into fraction and ring indices (m holds
+// one voice's oscillator values of both frames).  reads: the ring samples
+// and their interpolation, and the wet sums; between them the two frames'
+// ring writes (y[0] and y[1] at ring[w] and ring[w + 1]): each frame's
+// reads come before its own ring write and after the earlier frame's.
 struct Wet {
     __m128d left, right;
 };
 
 // One voice, m = oscSin, in both channels.
 struct OneVoice {
+    static constexpr int kVoices = 1;
     static constexpr bool kSameInBothChannels = true;
-    VELORIN_INLINE static Wet framePair(const PairValues& v, __m128d sin, __m128d, __m128d base, float* ring,
-                                        std::uint32_t w, const float* y) {
-        const SplitPositions p1 = splitPositions(add(mul(v.modDepth, sin), base), v.floorShift);
-        const __m128d r1j = samplePair(ring, p1.index0());
+    VELORIN_INLINE static void positions(const PairValues& v, __m128d sin, __m128d, __m128d base,
+                                         SplitPositions* p) {
+        splitPositions(add(mul(v.modDepth, sin), base), v.floorShift, p[0]);
+    }
+    VELORIN_INLINE static Wet reads(const PairValues&, const SplitPositions* p, float* ring, std::uint32_t w,
+                                    const float* y) {
+        const __m128d r1j = samplePair(ring, p[0].index0());
         ring[w] = y[0];
-        const __m128d r1k = samplePair(ring, p1.index1());
+        const __m128d r1k = samplePair(ring, p[0].index1());
         ring[w + 1] = y[1];
-        const __m128d r1 = interpolate(r1j, r1k, p1.fraction);
+        const __m128d r1 = interpolate(r1j, r1k, p[0].fraction);
         return {r1, r1};
     }
 };
 
 // Two voices: m = oscSin to the left, m = oscCos to the right.
 struct TwoVoices {
+    static constexpr int kVoices = 2;
     static constexpr bool kSameInBothChannels = false;
-    VELORIN_INLINE static Wet framePair(const PairValues& v, __m128d sin, __m128d cos, __m128d base, float* ring,
-                                        std::uint32_t w, const float* y) {
-        const SplitPositions p1 = splitPositions(add(mul(v.modDepth, sin), base), v.floorShift);
-        const SplitPositions p2 = splitPositions(add(mul(v.modDepth, cos), base), v.floorShift);
-        const __m128d r1j = samplePair(ring, p1.index0());
-        const __m128d r2j = samplePair(ring, p2.index0());
+    VELORIN_INLINE static void positions(const PairValues& v, __m128d sin, __m128d cos, __m128d base,
+                                         SplitPositions* p) {
+        splitPositions(add(mul(v.modDepth, sin), base), v.floorShift, p[0]);
+        splitPositions(add(mul(v.modDepth, cos), base), v.floorShift, p[1]);
+    }
+    VELORIN_INLINE static Wet reads(const PairValues&, const SplitPositions* p, float* ring, std::uint32_t w,
+                                    const float* y) {
+        const __m128d r1j = samplePair(ring, p[0].index0());
+        const __m128d r2j = samplePair(ring, p[1].index0());
         ring[w] = y[0];
-        const __m128d r1k = samplePair(ring, p1.index1());
-        const __m128d r2k = samplePair(ring, p2.index1());
+        const __m128d r1k = samplePair(ring, p[0].index1());
+        const __m128d r2k = samplePair(ring, p[1].index1());
         ring[w + 1] = y[1];
-        return {interpolate(r1j, r1k, p1.fraction), interpolate(r2j, r2k, p2.fraction)};
+        return {interpolate(r1j, r1k, p[0].fraction), interpolate(r2j, r2k, p[1].fraction)};
     }
 };
 
@@ -275,29 +285,33 @@ struct TwoVoices {
 //   wetL = r1 + ((0.25·r3) + (0.75·r2));  wetR = ((0.75·r3) + (0.25·r2)) + r4
 // 0.25 and 0.75 are exact, and a product with 0.25 needs no mask.
 struct FourVoices {
+    static constexpr int kVoices = 4;
     static constexpr bool kSameInBothChannels = false;
-    VELORIN_INLINE static Wet framePair(const PairValues& v, __m128d sin, __m128d cos, __m128d base, float* ring,
-                                        std::uint32_t w, const float* y) {
+    VELORIN_INLINE static void positions(const PairValues& v, __m128d sin, __m128d cos, __m128d base,
+                                         SplitPositions* p) {
         const __m128d sweepS = mul(v.modDepth, sin);
         const __m128d sweepC = mul(v.modDepth, cos);
-        const SplitPositions p1 = splitPositions(add(sweepS, base), v.floorShift);
-        const SplitPositions p2 = splitPositions(add(sweepC, base), v.floorShift);
-        const SplitPositions p3 = splitPositions(sub(base, sweepS), v.floorShift);
-        const SplitPositions p4 = splitPositions(sub(base, sweepC), v.floorShift);
-        const __m128d r1j = samplePair(ring, p1.index0());
-        const __m128d r2j = samplePair(ring, p2.index0());
-        const __m128d r3j = samplePair(ring, p3.index0());
-        const __m128d r4j = samplePair(ring, p4.index0());
+        splitPositions(add(sweepS, base), v.floorShift, p[0]);
+        splitPositions(add(sweepC, base), v.floorShift, p[1]);
+        splitPositions(sub(base, sweepS), v.floorShift, p[2]);
+        splitPositions(sub(base, sweepC), v.floorShift, p[3]);
+    }
+    VELORIN_INLINE static Wet reads(const PairValues& v, const SplitPositions* p, float* ring, std::uint32_t w,
+                                    const float* y) {
+        const __m128d r1j = samplePair(ring, p[0].index0());
+        const __m128d r2j = samplePair(ring, p[1].index0());
+        const __m128d r3j = samplePair(ring, p[2].index0());
+        const __m128d r4j = samplePair(ring, p[3].index0());
         ring[w] = y[0];
-        const __m128d r1k = samplePair(ring, p1.index1());
-        const __m128d r2k = samplePair(ring, p2.index1());
-        const __m128d r3k = samplePair(ring, p3.index1());
-        const __m128d r4k = samplePair(ring, p4.index1());
+        const __m128d r1k = samplePair(ring, p[0].index1());
+        const __m128d r2k = samplePair(ring, p[1].index1());
+        const __m128d r3k = samplePair(ring, p[2].index1());
+        const __m128d r4k = samplePair(ring, p[3].index1());
         ring[w + 1] = y[1];
-        const __m128d r1 = interpolate(r1j, r1k, p1.fraction);
-        const __m128d r2 = interpolate(r2j, r2k, p2.fraction);
-        const __m128d r3 = interpolate(r3j, r3k, p3.fraction);
-        const __m128d r4 = interpolate(r4j, r4k, p4.fraction);
+        const __m128d r1 = interpolate(r1j, r1k, p[0].fraction);
+        const __m128d r2 = interpolate(r2j, r2k, p[1].fraction);
+        const __m128d r3 = interpolate(r3j, r3k, p[2].fraction);
+        const __m128d r4 = interpolate(r4j, r4k, p[3].fraction);
         return {add(r1, add(_mm_mul_pd(v.quarter, r3), mul(v.threeQuarters, r2))),
                 add(add(mul(v.threeQuarters, r3), _mm_mul_pd(v.quarter, r2)), r4)};
     }
@@ -397,16 +411,18 @@ VELORIN_INLINE void framesInOrder(const BlockValues& v, CarriedState& state, flo
              state.clipped || clipMask != 0};
 }
 
-// The pipelined loops hand four frames at a time from the recurrences to the
-// voices through these slots, kLag frames later.
+// The pipelined loops hand frames from the recurrences to the positions
+// kLag frames later, and from the positions to the reads kLag frames later
+// still, through these slots.
 constexpr std::int32_t kLag = 4;
-constexpr std::int32_t kSlots = 16;  // a power of two, at least kLag + 4
-constexpr std::int32_t kShortestPipelined = kLag + 4;
+constexpr std::int32_t kSlots = 16;  // a power of two, at least 2 · kLag + 4
+constexpr std::int32_t kShortestPipelined = 2 * kLag + 4;
 
 struct alignas(16) Slots {
     double sin[kSlots];
     double cos[kSlots];
     float y[kSlots];
+    SplitPositions positions[kSlots / 2][4];  // per frame pair and voice
 };
 
 // count: a multiple of four, at least kShortestPipelined.
@@ -421,48 +437,61 @@ VELORIN_INLINE void framesPipelined(const BlockValues& values, CarriedState& sta
     const float* const inR = inputs[1] + first;
     float* const outL = outputs[0] + first;
     float* const outR = outputs[1] + first;
-    std::uint32_t w = state.writePos;  // frame j's
-    __m128d writePositions = _mm_set_pd(static_cast<double>(w + 1), static_cast<double>(w));
+    std::uint32_t w = state.writePos;  // the write position of the reads' next frame
+    __m128d writePositions = _mm_set_pd(static_cast<double>(w + 1), static_cast<double>(w));  // the positions'
     __m128d clip = _mm_setzero_pd();
 
-    // The recurrences of frames a and a + 1 into their slots.
-    const auto oscillatorPair = [&](std::int32_t slot) __attribute__((always_inline)) {
+    // The recurrences of frames a to a + 3.
+    const auto filterFour = [&](std::int32_t a) __attribute__((always_inline)) {
+        filter.fourFrames(inL + a, inR + a, slots.y + (a & (kSlots - 1)));
+    };
+    const auto oscillatorPair = [&](std::int32_t a) __attribute__((always_inline)) {
+        const std::int32_t slot = a & (kSlots - 1);
         osc.advance();
         const __m128d first = osc.value;
         osc.advance();
         _mm_store_pd(slots.sin + slot, _mm_unpacklo_pd(first, osc.value));
         _mm_store_pd(slots.cos + slot, _mm_unpackhi_pd(first, osc.value));
     };
-    // The voices of frames j and j + 1 from their slots.
-    const auto voicePair = [&](std::int32_t j, __m128d positions) __attribute__((always_inline)) {
+    // The positions of frames j and j + 1.
+    const auto positionPair = [&](std::int32_t j) __attribute__((always_inline)) {
         const std::int32_t slot = j & (kSlots - 1);
-        const __m128d base = sub(positions, v.centerDelay);
-        const Wet wet = Voices::framePair(v, _mm_load_pd(slots.sin + slot), _mm_load_pd(slots.cos + slot), base,
-                                          ring, w, slots.y + slot);
+        Voices::positions(v, _mm_load_pd(slots.sin + slot), _mm_load_pd(slots.cos + slot),
+                          sub(writePositions, v.centerDelay), slots.positions[slot / 2]);
+        writePositions = _mm_add_pd(writePositions, v.two);
+    };
+    // The reads, wet sums, mix and delivery of frames j and j + 1.
+    const auto voicePair = [&](std::int32_t j) __attribute__((always_inline)) {
+        const std::int32_t slot = j & (kSlots - 1);
+        const Wet wet = Voices::reads(v, slots.positions[slot / 2], ring, w, slots.y + slot);
         deliverPair<Voices, Accumulate>(v, inL, inR, outL, outR, j, wet, clip);
         w += 2;
     };
 
-    std::int32_t a = 0;  // the recurrences' next frame
-    for (; a < kLag; a += 4) {
-        filter.fourFrames(inL + a, inR + a, slots.y + a);
+    filterFour(0);
+    oscillatorPair(0);
+    oscillatorPair(2);
+    filterFour(kLag);
+    oscillatorPair(kLag);
+    positionPair(0);
+    oscillatorPair(kLag + 2);
+    positionPair(2);
+    std::int32_t a = 2 * kLag;  // the recurrences' next frame; the positions' is a − kLag, the reads' a − 2 kLag
+    for (; a < count; a += 4) {
+        filterFour(a);
         oscillatorPair(a);
+        positionPair(a - kLag);
+        voicePair(a - 2 * kLag);
         oscillatorPair(a + 2);
+        positionPair(a - kLag + 2);
+        voicePair(a - 2 * kLag + 2);
     }
-    std::int32_t j = 0;  // the voices' next frame: a − kLag
-    for (; a < count; a += 4, j += 4) {
-        const std::int32_t slot = a & (kSlots - 1);
-        filter.fourFrames(inL + a, inR + a, slots.y + slot);
-        oscillatorPair(slot);
-        voicePair(j, writePositions);
-        oscillatorPair(slot + 2);
-        voicePair(j + 2, _mm_add_pd(writePositions, v.two));
-        writePositions = _mm_add_pd(writePositions, v.four);
-    }
-    for (; j < count; j += 2) {
-        voicePair(j, writePositions);
-        writePositions = _mm_add_pd(writePositions, v.two);
-    }
+    positionPair(a - kLag);
+    voicePair(a - 2 * kLag);
+    positionPair(a - kLag + 2);
+    voicePair(a - 2 * kLag + 2);
+    voicePair(a - kLag);
+    voicePair(a - kLag + 2);
     state = {osc.sin(), osc.cos(), filter.z1(), filter.z2(), w, state.clipped || _mm_movemask_pd(clip) != 0};
 }
 
