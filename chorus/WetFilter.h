@@ -9,6 +9,7 @@
 #include <emmintrin.h>
 
 #include <cstdint>
+#include <cstring>
 #include <initializer_list>
 
 #include "chorus/BlockArithmetic.h"
@@ -42,30 +43,39 @@ inline float filterFrame(double inL, double inR, const WetFilterCoefficients& c,
 // in a product is zero or within a range that keeps its products normal
 // and far from overflow:
 //   the input sum s:   0 or 2^-125 ≤ |s| ≤ 2^125  (x = s·0.5 normal, |x| ≤ 2^124)
-//   each w and z:      0 or lowest ≤ |w| ≤ highest, with
-//     lowest = max(2^-126, 2^-125 / cmin),  highest = 2^124 / cmax,
-//   cmin and cmax the smallest nonzero and the largest coefficient magnitude.
-// Then every product lies between 2^-126 and 2^124, and the sums stay
-// below 2^127.  The bounds are computed under rounding toward zero, with
-// a factor of two to spare for that.  Non-finite values fail the test.
+//   each w and z:      0 or lowest ≤ |w| ≤ highest,
+// with every nonzero coefficient between 2^emin and 2^(emax+1) in
+// magnitude (its exponent field gives emin and emax, no division):
+//   lowest = 2^max(−126, −125 − emin),  highest = 2^min(127, 123 − emax).
+// Then every product lies between 2^-125 and 2^124, and the sums stay
+// below 2^127.  Non-finite values fail the test; a non-finite coefficient
+// keeps the filter in the block arithmetic.
 struct WetFilterRanges {
     explicit WetFilterRanges(const WetFilterCoefficients& c) {
-        double smallest = 0.0, largest = 0.0;
+        int lowestExponent = 128, highestExponent = -150;  // of the nonzero coefficients
         bool finite = true;
         for (const float coefficient : {c.a0, c.a1, c.a2, c.b1, c.b2}) {
-            const double magnitude = coefficient < 0.0f ? -static_cast<double>(coefficient) : coefficient;
-            finite = finite && magnitude <= 0x1.fffffep127;  // false for NaN too
-            if (magnitude != 0.0 && (smallest == 0.0 || magnitude < smallest)) smallest = magnitude;
-            if (magnitude > largest) largest = magnitude;
+            std::uint32_t bits;
+            std::memcpy(&bits, &coefficient, sizeof bits);
+            const int field = static_cast<int>((bits >> 23) & 0xFFu);
+            const int exponent = field == 0 ? -149 : field - 127;  // denormals are at least 2^-149
+            finite = finite && field != 0xFF;
+            if ((bits & 0x7FFFFFFFu) == 0) continue;
+            lowestExponent = exponent < lowestExponent ? exponent : lowestExponent;
+            highestExponent = exponent > highestExponent ? exponent : highestExponent;
         }
-        double low = smallest > 0.0 ? 0x1p-125 / smallest : 0x1p-126;
-        if (low < 0x1p-126) low = 0x1p-126;
-        double high = largest > 0.0 ? 0x1p124 / largest : 0x1.fffffep127;
-        if (high > 0x1.fffffep127) high = 0x1.fffffep127;
-        // Beyond the float range nothing but zero would pass anyway.
+        int low = -125 - lowestExponent, high = 123 - highestExponent;
+        low = low < -126 ? -126 : low;
+        high = high > 127 ? 127 : high;
         singlePrecision = finite && low <= high;
-        lowest = singlePrecision ? static_cast<float>(low) : 0.0f;
-        highest = singlePrecision ? static_cast<float>(high) : 0.0f;
+        lowest = powerOfTwo(singlePrecision ? low : 0);
+        highest = powerOfTwo(singlePrecision ? high : 0);
+    }
+    static float powerOfTwo(int exponent) {  // normal exponents only
+        const std::uint32_t bits = static_cast<std::uint32_t>(exponent + 127) << 23;
+        float value;
+        std::memcpy(&value, &bits, sizeof value);
+        return value;
     }
     bool singlePrecision;  // false: the filter always runs in the block arithmetic
     float lowest, highest;
