@@ -415,15 +415,18 @@ VELORIN_INLINE void framesInOrder(const BlockValues& v, CarriedState& state, flo
 // kLag frames later, and from the positions to the reads kLag frames later
 // still, through these slots.
 constexpr std::int32_t kLag = 4;
-constexpr std::int32_t kSlots = 16;  // a power of two, at least 2 · kLag + 4
 constexpr std::int32_t kShortestPipelined = 2 * kLag + 4;
 
-struct alignas(16) Slots {
-    double sin[kSlots];
-    double cos[kSlots];
-    float y[kSlots];
-    SplitPositions positions[kSlots / 2][4];  // per frame pair and voice
+// What one frame pair hands from stage to stage, padded so that the slots
+// are indexed by a shift.
+struct alignas(16) PairSlot {
+    double sin[2];
+    double cos[2];
+    SplitPositions positions[4];  // per voice
+    float y[2];
+    char padding[256 - 2 * 16 - 4 * sizeof(SplitPositions) - 8];
 };
+constexpr std::int32_t kPairSlots = 8;  // a power of two, at least (2 · kLag + 4) / 2
 
 // count: a multiple of four, at least kShortestPipelined.
 template <class Voices, bool Accumulate>
@@ -432,7 +435,7 @@ VELORIN_INLINE void framesPipelined(const BlockValues& values, CarriedState& sta
     const PairValues v(values);
     chorus::ModulationOscillator osc(state.oscSin, state.oscCos, values.rotCos, values.rotSin);
     chorus::WetFilter filter(state.z1, state.z2, values.filter, values.filterRanges);
-    Slots slots;
+    PairSlot slots[kPairSlots];
     const float* const inL = inputs[0] + first;
     const float* const inR = inputs[1] + first;
     float* const outL = outputs[0] + first;
@@ -441,57 +444,62 @@ VELORIN_INLINE void framesPipelined(const BlockValues& values, CarriedState& sta
     __m128d writePositions = _mm_set_pd(static_cast<double>(w + 1), static_cast<double>(w));  // the positions'
     __m128d clip = _mm_setzero_pd();
 
-    // The recurrences of frames a to a + 3.
-    const auto filterFour = [&](std::int32_t a) __attribute__((always_inline)) {
-        filter.fourFrames(inL + a, inR + a, slots.y + (a & (kSlots - 1)));
+    // The slots of frames a and a + 1 (a even).
+    const auto slotOf = [&](std::int32_t a) __attribute__((always_inline)) { return slots + ((a >> 1) & (kPairSlots - 1)); };
+    // The recurrences of frames a to a + 3, and of frames a and a + 1.
+    const auto filterFour = [&](std::int32_t a, PairSlot* slot) __attribute__((always_inline)) {
+        float y[4];
+        filter.fourFrames(inL + a, inR + a, y);
+        std::memcpy(slot[0].y, y, sizeof slot[0].y);
+        std::memcpy(slot[1].y, y + 2, sizeof slot[1].y);
     };
-    const auto oscillatorPair = [&](std::int32_t a) __attribute__((always_inline)) {
-        const std::int32_t slot = a & (kSlots - 1);
+    const auto oscillatorPair = [&](PairSlot& slot) __attribute__((always_inline)) {
         osc.advance();
         const __m128d first = osc.value;
         osc.advance();
-        _mm_store_pd(slots.sin + slot, _mm_unpacklo_pd(first, osc.value));
-        _mm_store_pd(slots.cos + slot, _mm_unpackhi_pd(first, osc.value));
+        _mm_store_pd(slot.sin, _mm_unpacklo_pd(first, osc.value));
+        _mm_store_pd(slot.cos, _mm_unpackhi_pd(first, osc.value));
     };
-    // The positions of frames j and j + 1.
-    const auto positionPair = [&](std::int32_t j) __attribute__((always_inline)) {
-        const std::int32_t slot = j & (kSlots - 1);
-        Voices::positions(v, _mm_load_pd(slots.sin + slot), _mm_load_pd(slots.cos + slot),
-                          sub(writePositions, v.centerDelay), slots.positions[slot / 2]);
+    // The positions of a frame pair.
+    const auto positionPair = [&](PairSlot& slot) __attribute__((always_inline)) {
+        Voices::positions(v, _mm_load_pd(slot.sin), _mm_load_pd(slot.cos), sub(writePositions, v.centerDelay),
+                          slot.positions);
         writePositions = _mm_add_pd(writePositions, v.two);
     };
     // The reads, wet sums, mix and delivery of frames j and j + 1.
-    const auto voicePair = [&](std::int32_t j) __attribute__((always_inline)) {
-        const std::int32_t slot = j & (kSlots - 1);
-        const Wet wet = Voices::reads(v, slots.positions[slot / 2], ring, w, slots.y + slot);
+    const auto voicePair = [&](std::int32_t j, const PairSlot& slot) __attribute__((always_inline)) {
+        const Wet wet = Voices::reads(v, slot.positions, ring, w, slot.y);
         deliverPair<Voices, Accumulate>(v, inL, inR, outL, outR, j, wet, clip);
         w += 2;
     };
 
-    filterFour(0);
-    oscillatorPair(0);
-    oscillatorPair(2);
-    filterFour(kLag);
-    oscillatorPair(kLag);
-    positionPair(0);
-    oscillatorPair(kLag + 2);
-    positionPair(2);
+    filterFour(0, slotOf(0));
+    oscillatorPair(*slotOf(0));
+    oscillatorPair(*slotOf(2));
+    filterFour(kLag, slotOf(kLag));
+    oscillatorPair(*slotOf(kLag));
+    positionPair(*slotOf(0));
+    oscillatorPair(*slotOf(kLag + 2));
+    positionPair(*slotOf(2));
     std::int32_t a = 2 * kLag;  // the recurrences' next frame; the positions' is a − kLag, the reads' a − 2 kLag
     for (; a < count; a += 4) {
-        filterFour(a);
-        oscillatorPair(a);
-        positionPair(a - kLag);
-        voicePair(a - 2 * kLag);
-        oscillatorPair(a + 2);
-        positionPair(a - kLag + 2);
-        voicePair(a - 2 * kLag + 2);
+        PairSlot* const recurrences = slotOf(a);
+        PairSlot* const positions = slotOf(a - kLag);
+        PairSlot* const reads = slotOf(a - 2 * kLag);
+        filterFour(a, recurrences);
+        oscillatorPair(recurrences[0]);
+        positionPair(positions[0]);
+        voicePair(a - 2 * kLag, reads[0]);
+        oscillatorPair(recurrences[1]);
+        positionPair(positions[1]);
+        voicePair(a - 2 * kLag + 2, reads[1]);
     }
-    positionPair(a - kLag);
-    voicePair(a - 2 * kLag);
-    positionPair(a - kLag + 2);
-    voicePair(a - 2 * kLag + 2);
-    voicePair(a - kLag);
-    voicePair(a - kLag + 2);
+    positionPair(*slotOf(a - kLag));
+    voicePair(a - 2 * kLag, *slotOf(a - 2 * kLag));
+    positionPair(*slotOf(a - kLag + 2));
+    voicePair(a - 2 * kLag + 2, *slotOf(a - 2 * kLag + 2));
+    voicePair(a - kLag, *slotOf(a - kLag));
+    voicePair(a - kLag + 2, *slotOf(a - kLag + 2));
     state = {osc.sin(), osc.cos(), filter.z1(), filter.z2(), w, state.clipped || _mm_movemask_pd(clip) != 0};
 }
 
