@@ -154,6 +154,8 @@ public:
 
     float z1() const { return _mm_cvtss_f32(state1); }
     float z2() const { return _mm_cvtss_f32(state2); }
+    // Whether the next four frames try single precision first.
+    bool triesSinglePrecision() const { return !exactNext; }
 
 private:
     bool stateOutsideRange() const {

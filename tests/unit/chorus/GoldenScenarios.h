@@ -20,6 +20,7 @@ enum class Signal {
     loud,             // noise reaching ±4: clips
     burstThenSilence, // a short full-scale burst, then silence: the state decays through the denormals
     tiny,             // denormal-sized noise
+    huge,             // noise near 2^125: the filter's products leave the single-precision range
 };
 
 // Something that happens before the block that starts at `frame`.
