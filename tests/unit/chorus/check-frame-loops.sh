@@ -6,8 +6,8 @@
 # x87 control word nor the MXCSR (no fldcw or ldmxcsr per float-to-int
 # conversion: the block sets the rounding once), use no x87 instruction (the
 # loops compute in SSE registers; an x87 operation would round differently
-# or cost a store and reload), and there is exactly one loop of each kind
-# per voice count and delivery.
+# or cost a store and reload), take no more than 8 KiB of stack, and there
+# is exactly one loop of each kind per voice count and delivery.
 # Usage: check-frame-loops.sh OBJDUMP OBJECT...
 set -eu
 objdump=$1
@@ -28,29 +28,41 @@ for kind in inOrder pipelined; do
     for voices in OneVoice TwoVoices FourVoices; do
         for delivery in Adding Replacing; do
             name="::$kind$voices$delivery("
-            body=$(awk -v n="$name" 'index($0, n) && /:$/ {on=1; next} on && /^$/ {on=0} on' "$listing")
+            # The instructions alone, without their addresses (an address
+            # such as fadd would read as an x87 mnemonic).
+            body=$(awk -v n="$name" 'index($0, n) && /:$/ {on=1; next} on && /^$/ {on=0} on' "$listing" |
+                sed 's/^ *[0-9a-f]*:[[:space:]]*//')
             if [ -z "$body" ]; then
                 echo "FAIL: no frame loop $kind$voices$delivery in .text.chorus_frames"
                 failures=$((failures + 1))
                 continue
             fi
             loops=$((loops + 1))
-            if printf '%s\n' "$body" | grep -qE '\bcall'; then
+            if printf '%s\n' "$body" | grep -qE '^call'; then
                 echo "FAIL: $kind$voices$delivery calls a function:"
-                printf '%s\n' "$body" | grep -E '\bcall'
+                printf '%s\n' "$body" | grep -E '^call'
                 failures=$((failures + 1))
             fi
-            if printf '%s\n' "$body" | grep -qE 'fldcw|fnstcw|fstcw|ldmxcsr|stmxcsr'; then
+            if printf '%s\n' "$body" | grep -qE '^(fldcw|fnstcw|fstcw|ldmxcsr|stmxcsr)'; then
                 echo "FAIL: $kind$voices$delivery switches the control word or the MXCSR"
                 failures=$((failures + 1))
             fi
-            x87=$(printf '%s\n' "$body" | grep -E '\bf(ld|st|ist|ild|add|sub|mul|div|xch|com|ucom|chs|abs|nst)[a-z0-9]*\b' || true)
+            x87=$(printf '%s\n' "$body" | grep -E '^f(ld|st|ist|ild|add|sub|mul|div|xch|com|ucom|chs|abs|nst)[a-z0-9]*\b' || true)
             if [ -n "$x87" ]; then
                 echo "FAIL: $kind$voices$delivery uses the x87:"
                 printf '%s\n' "$x87" | head -5
                 failures=$((failures + 1))
             fi
-            echo "$kind$voices$delivery: $(printf '%s\n' "$body" | wc -l) instructions"
+            # The stack a call takes: the loops' own frame, which must leave
+            # most of the 16 KiB that a call may use to its callers.
+            frame=$(printf '%s\n' "$body" | grep -m1 -E '^sub +\$0x[0-9a-f]+,%(e|r)sp' |
+                sed -E 's/^sub +\$(0x[0-9a-f]+),.*/\1/' || true)
+            frame=$((${frame:-0}))
+            if [ "$frame" -gt 8192 ]; then
+                echo "FAIL: $kind$voices$delivery takes $frame bytes of stack"
+                failures=$((failures + 1))
+            fi
+            echo "$kind$voices$delivery: $(printf '%s\n' "$body" | wc -l) instructions, $frame bytes of stack"
         done
     done
 done
