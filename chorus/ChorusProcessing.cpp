@@ -448,10 +448,7 @@ VELORIN_INLINE void framesPipelined(const BlockValues& values, CarriedState& sta
     const auto slotOf = [&](std::int32_t a) __attribute__((always_inline)) { return slots + ((a >> 1) & (kPairSlots - 1)); };
     // The recurrences of frames a to a + 3, and of frames a and a + 1.
     const auto filterFour = [&](std::int32_t a, PairSlot* slot) __attribute__((always_inline)) {
-        float y[4];
-        filter.fourFrames(inL + a, inR + a, y);
-        std::memcpy(slot[0].y, y, sizeof slot[0].y);
-        std::memcpy(slot[1].y, y + 2, sizeof slot[1].y);
+        filter.fourFrames(inL + a, inR + a, slot[0].y, slot[1].y);
     };
     const auto oscillatorPair = [&](PairSlot& slot) __attribute__((always_inline)) {
         osc.advance();
