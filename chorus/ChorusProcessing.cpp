@@ -221,60 +221,47 @@ VELORIN_INLINE __m128d samplePair(const float* ring, std::uint32_t i) {
     return pairOfFloats(ring + i);
 }
 
-// reads: the interpolation of frames j and j + 1 from their sample pairs.
-VELORIN_INLINE __m128d interpolate(__m128d samplesJ, __m128d samplesNext, __m128d f) {
+// reads: one voice of frames j and j + 1, interpolated between the sample
+// pairs at its indices.
+VELORIN_INLINE __m128d voicePair(const float* ring, const SplitPositions& p) {
+    const __m128d samplesJ = samplePair(ring, p.index0());
+    const __m128d samplesNext = samplePair(ring, p.index1());
     const __m128d d0 = _mm_unpacklo_pd(samplesJ, samplesNext);
     const __m128d d1 = _mm_unpackhi_pd(samplesJ, samplesNext);
-    return add(mul(sub(d1, d0), f), d0);
+    return add(mul(sub(d1, d0), p.fraction), d0);
 }
 
 // The voices of two frames in two steps.  positions: each voice's read
 // positions of both frames, split into fraction and ring indices (m holds
 // one voice's oscillator values of both frames).  reads: the ring samples
-// and their interpolation, and the wet sums; between them the two frames'
-// ring writes (y[0] and y[1] at ring[w] and ring[w + 1]): each frame's
-// reads come before its own ring write and after the earlier frame's.
+// and their interpolation, and the wet sums.
 struct Wet {
     __m128d left, right;
 };
 
 // One voice, m = oscSin, in both channels.
 struct OneVoice {
-    static constexpr int kVoices = 1;
     static constexpr bool kSameInBothChannels = true;
     VELORIN_INLINE static void positions(const PairValues& v, __m128d sin, __m128d, __m128d base,
                                          SplitPositions* p) {
         splitPositions(add(mul(v.modDepth, sin), base), v.floorShift, p[0]);
     }
-    VELORIN_INLINE static Wet reads(const PairValues&, const SplitPositions* p, float* ring, std::uint32_t w,
-                                    const float* y) {
-        const __m128d r1j = samplePair(ring, p[0].index0());
-        ring[w] = y[0];
-        const __m128d r1k = samplePair(ring, p[0].index1());
-        ring[w + 1] = y[1];
-        const __m128d r1 = interpolate(r1j, r1k, p[0].fraction);
+    VELORIN_INLINE static Wet reads(const PairValues&, const SplitPositions* p, const float* ring) {
+        const __m128d r1 = voicePair(ring, p[0]);
         return {r1, r1};
     }
 };
 
 // Two voices: m = oscSin to the left, m = oscCos to the right.
 struct TwoVoices {
-    static constexpr int kVoices = 2;
     static constexpr bool kSameInBothChannels = false;
     VELORIN_INLINE static void positions(const PairValues& v, __m128d sin, __m128d cos, __m128d base,
                                          SplitPositions* p) {
         splitPositions(add(mul(v.modDepth, sin), base), v.floorShift, p[0]);
         splitPositions(add(mul(v.modDepth, cos), base), v.floorShift, p[1]);
     }
-    VELORIN_INLINE static Wet reads(const PairValues&, const SplitPositions* p, float* ring, std::uint32_t w,
-                                    const float* y) {
-        const __m128d r1j = samplePair(ring, p[0].index0());
-        const __m128d r2j = samplePair(ring, p[1].index0());
-        ring[w] = y[0];
-        const __m128d r1k = samplePair(ring, p[0].index1());
-        const __m128d r2k = samplePair(ring, p[1].index1());
-        ring[w + 1] = y[1];
-        return {interpolate(r1j, r1k, p[0].fraction), interpolate(r2j, r2k, p[1].fraction)};
+    VELORIN_INLINE static Wet reads(const PairValues&, const SplitPositions* p, const float* ring) {
+        return {voicePair(ring, p[0]), voicePair(ring, p[1])};
     }
 };
 
@@ -285,7 +272,6 @@ struct TwoVoices {
 //   wetL = r1 + ((0.25·r3) + (0.75·r2));  wetR = ((0.75·r3) + (0.25·r2)) + r4
 // 0.25 and 0.75 are exact, and a product with 0.25 needs no mask.
 struct FourVoices {
-    static constexpr int kVoices = 4;
     static constexpr bool kSameInBothChannels = false;
     VELORIN_INLINE static void positions(const PairValues& v, __m128d sin, __m128d cos, __m128d base,
                                          SplitPositions* p) {
@@ -296,24 +282,12 @@ struct FourVoices {
         splitPositions(sub(base, sweepS), v.floorShift, p[2]);
         splitPositions(sub(base, sweepC), v.floorShift, p[3]);
     }
-    VELORIN_INLINE static Wet reads(const PairValues& v, const SplitPositions* p, float* ring, std::uint32_t w,
-                                    const float* y) {
-        const __m128d r1j = samplePair(ring, p[0].index0());
-        const __m128d r2j = samplePair(ring, p[1].index0());
-        const __m128d r3j = samplePair(ring, p[2].index0());
-        const __m128d r4j = samplePair(ring, p[3].index0());
-        ring[w] = y[0];
-        const __m128d r1k = samplePair(ring, p[0].index1());
-        const __m128d r2k = samplePair(ring, p[1].index1());
-        const __m128d r3k = samplePair(ring, p[2].index1());
-        const __m128d r4k = samplePair(ring, p[3].index1());
-        ring[w + 1] = y[1];
-        const __m128d r1 = interpolate(r1j, r1k, p[0].fraction);
-        const __m128d r2 = interpolate(r2j, r2k, p[1].fraction);
-        const __m128d r3 = interpolate(r3j, r3k, p[2].fraction);
-        const __m128d r4 = interpolate(r4j, r4k, p[3].fraction);
-        return {add(r1, add(_mm_mul_pd(v.quarter, r3), mul(v.threeQuarters, r2))),
-                add(add(mul(v.threeQuarters, r3), _mm_mul_pd(v.quarter, r2)), r4)};
+    VELORIN_INLINE static Wet reads(const PairValues& v, const SplitPositions* p, const float* ring) {
+        const __m128d r2 = voicePair(ring, p[1]);
+        const __m128d r3 = voicePair(ring, p[2]);
+        const __m128d wetL = add(voicePair(ring, p[0]), add(_mm_mul_pd(v.quarter, r3), mul(v.threeQuarters, r2)));
+        const __m128d wetR = add(add(mul(v.threeQuarters, r3), _mm_mul_pd(v.quarter, r2)), voicePair(ring, p[3]));
+        return {wetL, wetR};
     }
 };
 
@@ -344,17 +318,23 @@ VELORIN_INLINE void deliverPair(const PairValues& v, const float* inL, const flo
     }
 }
 
-// The per-block test for the pipelined loops: read positions below 2^31 in
-// magnitude, where the floor by way of 1.5 · 2^52 and the in-order loops'
-// truncation agree, and an oscillator of amplitude at most √3, which its
-// renormalisation then keeps at most 1 (x·(1.5 − 0.5x²) ≤ 1 for x ≥ 0).
-// So |position| ≤ 65536 + 2^29 + √3 · 2^29 < 2^31.  Sane parameters give
-// delays below 2^18 frames; anything else takes the in-order loops.
+// The per-block test for the pipelined loops.  They write each frame's y
+// into the ring up to twelve frames before its reads, so every delay must
+// leave the frame's own slot and the next eleven alone: delays between 1
+// and 65536 − 12 frames (anything at 44.1 or 96 kHz; at sample rates above
+// about 163 kHz long sweeps reach beyond the ring and take the in-order
+// loops).  And read positions below 2^31 in magnitude, where the floor by
+// way of 1.5 · 2^52 and the in-order loops' truncation agree.  The
+// oscillator's amplitude A stays at most 1 + 2^-20 over the block if it
+// starts at most √3: its step makes it A·(1.5 − 0.5·A²) ≤ 1, and rounding
+// adds less than 2^-21.  The positions' own rounding errors stay below a
+// tenth of a frame; a margin of a frame covers them.
 bool pipelinedLoopsCover(const BlockValues& v, const CarriedState& state) {
-    const double limit = 536870912.0;  // 2^29
     const double s = state.oscSin, c = state.oscCos;
-    return v.centerDelay < limit && v.centerDelay > -limit && v.modDepth < limit && v.modDepth > -limit &&
-           v.rotCos <= 1.0 && v.rotCos >= -1.0 && v.rotSin <= 1.0 && v.rotSin >= -1.0 && s * s + c * c <= 3.0;
+    const double sweep = (v.modDepth < 0.0 ? -v.modDepth : v.modDepth) * (1.0 + 0x1p-18);
+    const double shortest = v.centerDelay - sweep - 1.0, longest = v.centerDelay + sweep + 1.0;
+    return shortest > 1.0 && longest < 65536.0 - 12.0 && s * s + c * c <= 3.0 && v.rotCos <= 1.0 &&
+           v.rotCos >= -1.0 && v.rotSin <= 1.0 && v.rotSin >= -1.0;
 }
 
 // ---------------------------------------------------------------------------
@@ -423,8 +403,7 @@ struct alignas(16) PairSlot {
     double sin[2];
     double cos[2];
     SplitPositions positions[4];  // per voice
-    float y[2];
-    char padding[256 - 2 * 16 - 4 * sizeof(SplitPositions) - 8];
+    char padding[256 - 2 * 16 - 4 * sizeof(SplitPositions)];
 };
 constexpr std::int32_t kPairSlots = 8;  // a power of two, at least (2 · kLag + 4) / 2
 
@@ -440,15 +419,19 @@ VELORIN_INLINE void framesPipelined(const BlockValues& values, CarriedState& sta
     const float* const inR = inputs[1] + first;
     float* const outL = outputs[0] + first;
     float* const outR = outputs[1] + first;
-    std::uint32_t w = state.writePos;  // the write position of the reads' next frame
-    __m128d writePositions = _mm_set_pd(static_cast<double>(w + 1), static_cast<double>(w));  // the positions'
+    float* const ringAtFirst = ring + state.writePos;
+    __m128d writePositions =  // of the positions' frames
+        _mm_set_pd(static_cast<double>(state.writePos + 1), static_cast<double>(state.writePos));
     __m128d clip = _mm_setzero_pd();
 
     // The slots of frames a and a + 1 (a even).
-    const auto slotOf = [&](std::int32_t a) __attribute__((always_inline)) { return slots + ((a >> 1) & (kPairSlots - 1)); };
-    // The recurrences of frames a to a + 3, and of frames a and a + 1.
-    const auto filterFour = [&](std::int32_t a, PairSlot* slot) __attribute__((always_inline)) {
-        filter.fourFrames(inL + a, inR + a, slot[0].y, slot[1].y);
+    const auto slotOf = [&](std::int32_t a) __attribute__((always_inline)) {
+        return slots + ((a >> 1) & (kPairSlots - 1));
+    };
+    // The recurrences: the filter of frames a to a + 3, its y straight into
+    // the ring, and the oscillator of a frame pair.
+    const auto filterFour = [&](std::int32_t a) __attribute__((always_inline)) {
+        filter.fourFrames(inL + a, inR + a, ringAtFirst + a);
     };
     const auto oscillatorPair = [&](PairSlot& slot) __attribute__((always_inline)) {
         osc.advance();
@@ -464,16 +447,15 @@ VELORIN_INLINE void framesPipelined(const BlockValues& values, CarriedState& sta
         writePositions = _mm_add_pd(writePositions, v.two);
     };
     // The reads, wet sums, mix and delivery of frames j and j + 1.
-    const auto voicePair = [&](std::int32_t j, const PairSlot& slot) __attribute__((always_inline)) {
-        const Wet wet = Voices::reads(v, slot.positions, ring, w, slot.y);
+    const auto voicePairs = [&](std::int32_t j, const PairSlot& slot) __attribute__((always_inline)) {
+        const Wet wet = Voices::reads(v, slot.positions, ring);
         deliverPair<Voices, Accumulate>(v, inL, inR, outL, outR, j, wet, clip);
-        w += 2;
     };
 
-    filterFour(0, slotOf(0));
+    filterFour(0);
     oscillatorPair(*slotOf(0));
     oscillatorPair(*slotOf(2));
-    filterFour(kLag, slotOf(kLag));
+    filterFour(kLag);
     oscillatorPair(*slotOf(kLag));
     positionPair(*slotOf(0));
     oscillatorPair(*slotOf(kLag + 2));
@@ -483,21 +465,26 @@ VELORIN_INLINE void framesPipelined(const BlockValues& values, CarriedState& sta
         PairSlot* const recurrences = slotOf(a);
         PairSlot* const positions = slotOf(a - kLag);
         PairSlot* const reads = slotOf(a - 2 * kLag);
-        filterFour(a, recurrences);
+        filterFour(a);
         oscillatorPair(recurrences[0]);
         positionPair(positions[0]);
-        voicePair(a - 2 * kLag, reads[0]);
+        voicePairs(a - 2 * kLag, reads[0]);
         oscillatorPair(recurrences[1]);
         positionPair(positions[1]);
-        voicePair(a - 2 * kLag + 2, reads[1]);
+        voicePairs(a - 2 * kLag + 2, reads[1]);
     }
     positionPair(*slotOf(a - kLag));
-    voicePair(a - 2 * kLag, *slotOf(a - 2 * kLag));
+    voicePairs(a - 2 * kLag, *slotOf(a - 2 * kLag));
     positionPair(*slotOf(a - kLag + 2));
-    voicePair(a - 2 * kLag + 2, *slotOf(a - 2 * kLag + 2));
-    voicePair(a - kLag, *slotOf(a - kLag));
-    voicePair(a - kLag + 2, *slotOf(a - kLag + 2));
-    state = {osc.sin(), osc.cos(), filter.z1(), filter.z2(), w, state.clipped || _mm_movemask_pd(clip) != 0};
+    voicePairs(a - 2 * kLag + 2, *slotOf(a - 2 * kLag + 2));
+    voicePairs(a - kLag, *slotOf(a - kLag));
+    voicePairs(a - kLag + 2, *slotOf(a - kLag + 2));
+    state = {osc.sin(),
+             osc.cos(),
+             filter.z1(),
+             filter.z2(),
+             state.writePos + static_cast<std::uint32_t>(count),
+             state.clipped || _mm_movemask_pd(clip) != 0};
 }
 
 // The loop functions, in their section.

@@ -124,9 +124,8 @@ public:
         exactNext = !singlePrecision || stateOutsideRange();
     }
 
-    // y of frames k and k + 1 into yFirst[0..1], of frames k + 2 and k + 3
-    // into ySecond[0..1].
-    __attribute__((always_inline)) void fourFrames(const float* inL, const float* inR, float* yFirst, float* ySecond) {
+    // y of frames k to k + 3 into y[0..3].
+    __attribute__((always_inline)) void fourFrames(const float* inL, const float* inR, float* y) {
         if (__builtin_expect(!exactNext, 1)) {
             const __m128 sum = _mm_add_ps(_mm_loadu_ps(inL), _mm_loadu_ps(inR));
             const __m128 x = _mm_mul_ps(sum, half);
@@ -143,16 +142,15 @@ public:
                 // {z1, w0, w1, w2}·a1 + {z2, z1, w0, w1}·a2 + {w0, w1, w2, w3}·a0
                 const __m128 previous1 = _mm_movelh_ps(_mm_unpacklo_ps(z1, w0), _mm_unpacklo_ps(w1, w2));
                 const __m128 previous2 = _mm_movelh_ps(_mm_unpacklo_ps(z2, z1), w01);
-                const __m128 y =
+                const __m128 yFour =
                     _mm_add_ps(_mm_add_ps(_mm_mul_ps(previous1, a1), _mm_mul_ps(previous2, a2)), _mm_mul_ps(w, a0));
-                _mm_storel_pi(reinterpret_cast<__m64*>(yFirst), y);
-                _mm_storeh_pi(reinterpret_cast<__m64*>(ySecond), y);
+                _mm_storeu_ps(y, yFour);
                 state1 = w3;
                 state2 = w2;
                 return;
             }
         }
-        exactFourFrames(inL, inR, yFirst, ySecond);
+        exactFourFrames(inL, inR, y);
     }
 
     float z1() const { return _mm_cvtss_f32(state1); }
@@ -170,8 +168,7 @@ private:
     // as in filterFrame on broadcast pairs, y of both frames at once:
     //   {y0, y1} = (({z1, w0}·a1) + ({z2, z1}·a2)) + ({w0, w1}·a0)
     // with w unshortened there and stored as float in the state.
-    __attribute__((always_inline)) void exactFourFrames(const float* inL, const float* inR, float* yFirst,
-                                                        float* ySecond) {
+    __attribute__((always_inline)) void exactFourFrames(const float* inL, const float* inR, float* y) {
         using namespace blockmath;
         __m128d z1 = _mm_cvtps_pd(_mm_shuffle_ps(state1, state1, 0));
         __m128d z2 = _mm_cvtps_pd(_mm_shuffle_ps(state2, state2, 0));
@@ -182,7 +179,7 @@ private:
             const __m128d w1 = sub(sub(_mm_unpackhi_pd(x, x), mul(z0, b1Pair)), mul(z1, b2Pair));
             const __m128d yPair = _mm_add_pd(add(mul(_mm_move_sd(z0, z1), a1Pair), mul(_mm_move_sd(z1, z2), a2Pair)),
                                              mul(_mm_move_sd(w1, w0), a0Pair));
-            storeAsFloats(pair == 0 ? yFirst : ySecond, yPair);
+            storeAsFloats(y + pair, yPair);
             z2 = z0;
             z1 = _mm_cvtps_pd(_mm_cvtpd_ps(w1));
         }

@@ -96,7 +96,7 @@ FilterRun compare(const chorus::WetFilterCoefficients& c, const std::vector<floa
         ++run.groups;
         run.singlePrecisionGroups += filter.triesSinglePrecision();
         float y[4];
-        filter.fourFrames(inL.data() + k, inR.data() + k, y, y + 2);
+        filter.fourFrames(inL.data() + k, inR.data() + k, y);
         for (std::size_t i = 0; i < 4; ++i) {
             const float expected = chorus::filterFrame(inL[k + i], inR[k + i], c, d1, d2);
             if (!sameFloat(y[i], expected) && run.firstDifference.empty())
