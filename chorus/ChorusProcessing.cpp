@@ -13,7 +13,8 @@
 //   clip        unless the mix is ≤ 1 (NaN included), the clip flag is set
 //   delivery    store the mix, left before right (process adds it to what
 //               the buffers hold)
-//   ring write  y into the ring at writePos, after the frame's reads
+//   ring write  y into the ring at writePos (after the frame's reads, or
+//               at least as if after them)
 //
 // Arithmetic.  Every +, −, ×, ÷ of a block rounds its exact result to a
 // 24-bit significand toward zero; double constants and fields take part
@@ -36,22 +37,24 @@
 //   in order    one frame at a time, every stage of a frame before the
 //               next frame.  It takes the frames that the pipelined loops
 //               leave over and the blocks whose values they do not cover.
-//   pipelined   four frames at a time in two streams: the oscillator and the
-//               filter of frames k to k + 3 beside the voices of frames
-//               k − 4 to k − 1, two frames per register.  One frame's
-//               oscillator and filter form a chain of 17 cycles that the
-//               next frame waits for, while a frame's voices (positions,
-//               reads, mix, delivery) form a path of 50 cycles that nothing
-//               waits for; in one frame order the processor cannot overlap
-//               them.  Handing the recurrences' results to the voices
-//               through a few slots in memory lets it.  The ring writes
-//               keep their place: each frame's y is written after that
-//               frame's reads and before the next frame's, so the delays
-//               need no bound.
+//   pipelined   four frames at a time in three streams: the recurrences
+//               (oscillator and filter) of frames k to k + 3, the positions
+//               of frames k − 4 to k − 1 and the rest of the voices of
+//               frames k − 8 to k − 5, two frames per register.  One
+//               frame's oscillator is a chain of 17 cycles that the next
+//               frame waits for, while a frame's voices form a path of 50
+//               cycles that nothing waits for; in frame order the processor
+//               cannot overlap them, and instructions waiting on either
+//               fill its queues.  Handing values from stream to stream
+//               through a few slots in memory lets it overlap them, with
+//               short paths in each.  The filter writes y into the ring as
+//               it goes, up to twelve frames before those frames' reads,
+//               which changes nothing as long as no read reaches that far
+//               (pipelinedLoopsCover).
 // Both give the same bits: the operations and their order within a frame
-// are the same, only their order across frames differs where no frame
-// depends on another.
-//
+// are the same, and frames depend on each other only through the
+// recurrences and the ring.
+
 // Loop-carried state (oscillator, filter state, write position) and the
 // coefficients live in locals for the block and are written back at its
 // end, so a change of Rate, Filter or Cutoff that another thread makes
@@ -217,7 +220,8 @@ struct PairValues {
 // reads: {ring[i], ring[i + 1]} as doubles, with the wrap after the ring's
 // last slot (one frame in 65536 per voice reads across it).
 VELORIN_INLINE __m128d samplePair(const float* ring, std::uint32_t i) {
-    if (__builtin_expect(i == kRingMask, 0)) return _mm_cvtps_pd(_mm_unpacklo_ps(_mm_load_ss(ring + i), _mm_load_ss(ring)));
+    if (__builtin_expect(i == kRingMask, 0))
+        return _mm_cvtps_pd(_mm_unpacklo_ps(_mm_load_ss(ring + i), _mm_load_ss(ring)));
     return pairOfFloats(ring + i);
 }
 
