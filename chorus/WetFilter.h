@@ -48,26 +48,32 @@ inline float filterFrame(double inL, double inR, const WetFilterCoefficients& c,
 // magnitude (its exponent field gives emin and emax, no division):
 //   lowest = 2^max(−126, −125 − emin),  highest = 2^min(127, 123 − emax).
 // Then every product lies between 2^-125 and 2^124, and the sums stay
-// below 2^127.  Non-finite values fail the test; a non-finite coefficient
-// keeps the filter in the block arithmetic.
+// below 2^127.  Non-finite values fail the test; a denormal or non-finite
+// coefficient keeps the filter in the block arithmetic.
 struct WetFilterRanges {
     explicit WetFilterRanges(const WetFilterCoefficients& c) {
-        int lowestExponent = 128, highestExponent = -150;  // of the nonzero coefficients
-        bool finite = true;
-        for (const float coefficient : {c.a0, c.a1, c.a2, c.b1, c.b2}) {
-            std::uint32_t bits;
-            std::memcpy(&bits, &coefficient, sizeof bits);
-            const int field = static_cast<int>((bits >> 23) & 0xFFu);
-            const int exponent = field == 0 ? -149 : field - 127;  // denormals are at least 2^-149
-            finite = finite && field != 0xFF;
-            if ((bits & 0x7FFFFFFFu) == 0) continue;
-            lowestExponent = exponent < lowestExponent ? exponent : lowestExponent;
-            highestExponent = exponent > highestExponent ? exponent : highestExponent;
+        const float coefficients[5] = {c.a0, c.a1, c.a2, c.b1, c.b2};
+        std::uint32_t lowestField = 0x1FF, highestField = 0;
+        bool normal = true;  // no coefficient is a denormal, infinite or NaN
+        for (const float coefficient : coefficients) {
+            std::uint32_t magnitude;
+            std::memcpy(&magnitude, &coefficient, sizeof magnitude);
+            magnitude &= 0x7FFFFFFFu;
+            // magnitude − 1 wraps zero to the top, and moves a power of two
+            // one exponent down: the lowest exponent can only come out low.
+            const std::uint32_t fieldBelow = (magnitude - 1u) >> 23;
+            lowestField = fieldBelow < lowestField ? fieldBelow : lowestField;
+            highestField = (magnitude >> 23) > highestField ? magnitude >> 23 : highestField;
+            normal = normal && (magnitude == 0 || (magnitude >= 0x00800000u && magnitude < 0x7F800000u));
         }
+        // With every coefficient zero the bounds are the widest: only
+        // products with zero occur.
+        const int lowestExponent = lowestField == 0x1FF ? 127 : static_cast<int>(lowestField) - 127;
+        const int highestExponent = static_cast<int>(highestField) - 127;
         int low = -125 - lowestExponent, high = 123 - highestExponent;
         low = low < -126 ? -126 : low;
         high = high > 127 ? 127 : high;
-        singlePrecision = finite && low <= high;
+        singlePrecision = normal && low <= high;
         lowest = powerOfTwo(singlePrecision ? low : 0);
         highest = powerOfTwo(singlePrecision ? high : 0);
     }
@@ -101,13 +107,7 @@ inline __m128 outsideRange(__m128 v, __m128 low, __m128 high, __m128 magnitudeMa
 class WetFilter {
 public:
     WetFilter(float z1, float z2, const WetFilterCoefficients& c, const WetFilterRanges& r)
-        : a0Pair(_mm_set1_pd(c.a0)),
-          a1Pair(_mm_set1_pd(c.a1)),
-          a2Pair(_mm_set1_pd(c.a2)),
-          b1Pair(_mm_set1_pd(c.b1)),
-          b2Pair(_mm_set1_pd(c.b2)),
-          halfPair(blockmath::opaque(_mm_set1_pd(0.5))),
-          a0(_mm_set1_ps(c.a0)),
+        : a0(_mm_set1_ps(c.a0)),
           a1(_mm_set1_ps(c.a1)),
           a2(_mm_set1_ps(c.a2)),
           b1(_mm_set1_ps(c.b1)),
@@ -170,6 +170,9 @@ private:
     // with w unshortened there and stored as float in the state.
     __attribute__((always_inline)) void exactFourFrames(const float* inL, const float* inR, float* y) {
         using namespace blockmath;
+        // The coefficients as double pairs here only: this path is rare.
+        const __m128d a0Pair = _mm_cvtps_pd(a0), a1Pair = _mm_cvtps_pd(a1), a2Pair = _mm_cvtps_pd(a2);
+        const __m128d b1Pair = _mm_cvtps_pd(b1), b2Pair = _mm_cvtps_pd(b2), halfPair = _mm_cvtps_pd(half);
         __m128d z1 = _mm_cvtps_pd(_mm_shuffle_ps(state1, state1, 0));
         __m128d z2 = _mm_cvtps_pd(_mm_shuffle_ps(state2, state2, 0));
         for (int pair = 0; pair < 4; pair += 2) {
@@ -188,7 +191,6 @@ private:
         exactNext = !singlePrecision || stateOutsideRange();
     }
 
-    __m128d a0Pair, a1Pair, a2Pair, b1Pair, b2Pair, halfPair;
     __m128 a0, a1, a2, b1, b2;
     __m128 half, magnitudeMask, sumLow, sumHigh, stateLow, stateHigh;
     __m128 state1, state2;  // z1 and z2 in the low lane

@@ -100,8 +100,8 @@ FilterRun compare(const chorus::WetFilterCoefficients& c, const std::vector<floa
         for (std::size_t i = 0; i < 4; ++i) {
             const float expected = chorus::filterFrame(inL[k + i], inR[k + i], c, d1, d2);
             if (!sameFloat(y[i], expected) && run.firstDifference.empty())
-                run.firstDifference = "y of frame " + std::to_string(k + i) + ": " + std::to_string(y[i]) + " against " +
-                                      std::to_string(expected);
+                run.firstDifference = "y of frame " + std::to_string(k + i) + ": " + std::to_string(y[i]) +
+                                      " against " + std::to_string(expected);
         }
     }
     if (run.firstDifference.empty() &&
