@@ -123,6 +123,8 @@ std::vector<Scenario> buildScenarios() {
     list.push_back(make("HugeDepthTakesTheInOrderLoops", 44100.0f, {{DE, 300000.0f}, {V, 0.9f}}, 3000, Signal::noise));
     list.push_back(make("InputNearTheFloatRangesTop", 44100.0f, {{V, 0.9f}, {F, 1.0f}, {C, 0.2f}, {DRY, 0.25f}},
                         4000, Signal::huge, 31, 700));
+    list.push_back(make("FilterStateNearTheFloatRangesTop", 44100.0f, {{V, 0.1f}, {F, 0.0f}, {C, 0.0f}}, 6000,
+                        Signal::hugeLowPassed, 41, 700));
 
     // The filter state follows the feedback coefficients: a low-pass at 80 Hz
     // jumps to 16 kHz (scaled), switches type at the same cutoff (not
@@ -162,6 +164,7 @@ std::vector<float> inputSignal(const Scenario& scenario, int channel) {
             case Signal::loud: v = 4.0f * random.uniform(); break;
             case Signal::tiny: v = std::ldexp(random.uniform(), -130); break;
             case Signal::huge: v = std::ldexp(random.uniform(), 125); break;
+            case Signal::hugeLowPassed: v = std::ldexp(random.uniform(), 114); break;
             case Signal::sines: {
                 // Exact float arithmetic on both platforms: sin is taken of
                 // multiples of a step and rounded to 20 bits.
