@@ -47,7 +47,17 @@ inline __m128d truncatedMask() {
     return _mm_castsi128_pd(_mm_set1_epi64x(static_cast<long long>(0xFFFFFFFFE0000000ull)));
 }
 
+#if defined(__i386__)
+// With eight SSE registers a mask held in one for a whole loop costs more
+// spills than the mask costs as a memory operand of each use.
+alignas(16) inline const std::uint64_t kTruncatedMaskPair[2] = {0xFFFFFFFFE0000000ull, 0xFFFFFFFFE0000000ull};
+inline __m128d truncated(__m128d x) {
+    __asm__("andpd %1, %0" : "+x"(x) : "m"(kTruncatedMaskPair));
+    return x;
+}
+#else
 inline __m128d truncated(__m128d x) { return _mm_and_pd(x, truncatedMask()); }
+#endif
 
 // The scalar form keeps the value where it is: an intrinsic on a double
 // would first clear the register's upper lane.
@@ -85,6 +95,36 @@ inline double storedAsFloat(double x) {
 // Both lanes stored to float: {lo, hi} in the low two float lanes.
 inline __m128 toFloats(__m128d x) { return _mm_cvtpd_ps(x); }
 
+// A constant as the compiler must not see it.  GCC rebuilds a known pair
+// from its eight-byte half in every iteration of a loop that runs short of
+// registers (two instructions); an opaque value is kept in a register or
+// reloaded from its stack slot as an operand, which costs nothing extra.
+inline __m128d opaque(__m128d x) {
+    __asm__("" : "+x"(x));
+    return x;
+}
+
+inline __m128 opaque(__m128 x) {
+    __asm__("" : "+x"(x));
+    return x;
+}
+
+// Two adjacent floats as a pair of doubles {p[0], p[1]}: one instruction,
+// the load folded into the conversion, which the intrinsics do not give.
+// The memory operand has a type that may alias anything, so the compiler
+// keeps the load in its place among the stores to the same buffers.
+inline __m128d pairOfFloats(const float* p) {
+    __m128d pair;
+    __asm__("cvtps2pd %1, %0" : "=x"(pair) : "m"(*reinterpret_cast<const __m64*>(p)));
+    return pair;
+}
+
+// The pair stored to two adjacent floats (the conversion truncates to
+// float under the block's MXCSR).
+inline void storeAsFloats(float* p, __m128d pair) {
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(p), _mm_castps_si128(_mm_cvtpd_ps(pair)));
+}
+
 // The floor of a read position, for the interpolation: the truncation,
 // moved down by one for negative non-integers.  Positions are block results
 // with 24-bit significands, so one below its truncation is no integer,
@@ -113,6 +153,35 @@ inline __m128d floorOf(__m128d pos, __m128i& index) {
     // The low 32 bits of each all-ones lane are −1 as an int32.
     index = _mm_add_epi32(t, _mm_shuffle_epi32(_mm_castpd_si128(below), _MM_SHUFFLE(3, 3, 2, 0)));
     return sub(whole, _mm_and_pd(below, _mm_set1_pd(1.0)));
+}
+
+// The floor of two read positions by way of 1.5 · 2^52, for positions below
+// 2^51 in magnitude.  p + 1.5 · 2^52 lies between 2^52 and 2^53, where
+// doubles are the integers, and the sum is positive, so the block's
+// rounding toward zero rounds it down: the sum is 1.5 · 2^52 + floor(p)
+// exactly, its significand field is 2^51 + floor(p), and so its lowest 16
+// bits are the ring index floor(p) mod 65536, for negative positions too.
+// Subtracting the constant again gives floor(p) as a double, exactly.  No
+// conversion to an integer register and back, no correction for negative
+// positions.  The fraction p − floor(p) is a block operation (for negative
+// positions it can need more than 24 bits).
+constexpr double kFloorShift = 6755399441055744.0;  // 1.5 · 2^52
+
+// The indices stay in memory, each loaded where its read needs it: two
+// registers less over the reads, which the 32-bit build with its seven
+// general registers feels, and one instruction each like an extraction.
+struct SplitPositions {
+    __m128d fraction;
+    alignas(16) std::uint16_t words[8];  // the sum's bits; the indices are words 0 and 4
+    std::uint32_t index0() const { return words[0]; }
+    std::uint32_t index1() const { return words[4]; }
+};
+
+// floorShift holds kFloorShift in both lanes.
+inline void splitPositions(__m128d pos, __m128d floorShift, SplitPositions& split) {
+    const __m128d shifted = _mm_add_pd(pos, floorShift);
+    split.fraction = sub(pos, _mm_sub_pd(shifted, floorShift));
+    _mm_store_si128(reinterpret_cast<__m128i*>(split.words), _mm_castpd_si128(shifted));
 }
 
 }  // namespace blockmath

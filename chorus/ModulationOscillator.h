@@ -17,41 +17,39 @@ namespace chorus {
 // within a few units in the last place of 1 and the sweep never jumps.
 // g needs only the values before the step, so it runs beside the rotation.
 //
-// How the steps are arranged, bit for bit the same.  The pair {s, c} is
-// kept together with its mirror {c, s}, so that both lanes of
-// {s·s, c·c} + {c·c, s·s} hold the sum of squares without a shuffle on the
-// chain from one frame to the next (addition commutes exactly).  Scaling by
-// a power of two commutes with rounding toward zero, so the chain carries
-// 2g = 3 − (s·s + c·c) and the rotation runs with the halved coefficients
-// rotCos/2 and rotSin/2: ((rotCos/2)·s − (rotSin/2)·c)·2g is the rule's
-// ((rotCos·s) − (rotSin·c))·g to the bit, and one multiplication leaves the
-// chain.  a − b is a + (−b) to the bit, and a product's operands commute
-// exactly.
+// How the step is arranged, bit for bit the same.  With v = {s, c} and its
+// swap {c, s}, both lanes of {s·s, c·c} + {c·c, s·s} hold the sum of squares
+// (addition commutes exactly), and
+//   {hc, hc}·{s, c} + {−hs, hs}·{c, s} = {hc·s − hs·c, hc·c + hs·s}
+// is the rotation with halved coefficients hc = rotCos/2, hs = rotSin/2
+// (a − b is a + (−b) to the bit, and sums and products commute exactly).
+// Scaling by a power of two commutes with rounding toward zero, so the
+// step multiplies by 2g = 3 − (s·s + c·c) and one multiplication leaves
+// the chain from one frame to the next: square, sum, 2g, product, four
+// operations and one swap.  Keeping the mirrored pair {c, s} beside v
+// instead saves the swap's cycle of latency but costs eight more
+// instructions per frame, which the frame loops cannot afford.
 struct ModulationOscillator {
     ModulationOscillator(double sine, double cosine, double rotCos, double rotSin)
         : value(_mm_set_pd(cosine, sine)),
-          mirror(_mm_set_pd(sine, cosine)),
-          // {sin, cos} ← {hc·s, hs·s} + {−hs·c, hc·c};  {cos, sin} ← {hs·s, hc·s} + {hc·c, −hs·c}
-          bySin(_mm_set_pd(0.5 * rotSin, 0.5 * rotCos)),
-          byCos(_mm_set_pd(0.5 * rotCos, -0.5 * rotSin)),
-          mirrorBySin(_mm_set_pd(0.5 * rotCos, 0.5 * rotSin)),
-          mirrorByCos(_mm_set_pd(-0.5 * rotSin, 0.5 * rotCos)) {}
+          byValue(_mm_set1_pd(0.5 * rotCos)),
+          bySwapped(_mm_set_pd(0.5 * rotSin, -0.5 * rotSin)),
+          three(blockmath::opaque(_mm_set1_pd(3.0))) {}
 
     // One frame's step; the block's MXCSR must be in force.
     void advance() {
         using namespace blockmath;
-        const __m128d s = _mm_unpacklo_pd(value, value);
-        const __m128d c = _mm_unpackhi_pd(value, value);
-        const __m128d twiceG = sub(_mm_set1_pd(3.0), add(mul(value, value), mul(mirror, mirror)));
-        value = mul(add(mul(bySin, s), mul(byCos, c)), twiceG);
-        mirror = mul(add(mul(mirrorBySin, s), mul(mirrorByCos, c)), twiceG);
+        const __m128d squares = mul(value, value);
+        const __m128d twiceG = sub(three, add(squares, swapped(squares)));
+        value = mul(add(mul(byValue, value), mul(bySwapped, swapped(value))), twiceG);
     }
     double sin() const { return _mm_cvtsd_f64(value); }
-    double cos() const { return _mm_cvtsd_f64(mirror); }
+    double cos() const { return _mm_cvtsd_f64(_mm_unpackhi_pd(value, value)); }
 
-    __m128d value;   // {sin, cos}
-    __m128d mirror;  // {cos, sin}
-    __m128d bySin, byCos, mirrorBySin, mirrorByCos;
+    static __m128d swapped(__m128d x) { return _mm_shuffle_pd(x, x, 1); }
+
+    __m128d value;  // {sin, cos}
+    __m128d byValue, bySwapped, three;
 };
 
 }  // namespace chorus

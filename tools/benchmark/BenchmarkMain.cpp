@@ -21,6 +21,7 @@
 #include "chorus/ParameterIndex.h"
 #include "host/AEffect.h"
 #include "tools/benchmark/Harness.h"
+#include "tools/benchmark/RecurrenceFloor.h"
 #include "tools/benchmark/Report.h"
 
 #if defined(_WIN32)
@@ -86,16 +87,20 @@ void printRecords(const Records& records) {
     for (const auto& r : records.bursts) std::printf("%s\n", formatRecord(r.first, r.second).c_str());
 }
 
-void addOurCases(std::vector<std::unique_ptr<BlockProcessor>>& ours, std::vector<ThroughputCase>& cases) {
+// Our three voice counts and the floor, at every block size.
+void addOurCases(std::vector<std::unique_ptr<BlockProcessor>>& ours, BlockProcessor& floor,
+                 std::vector<ThroughputCase>& cases) {
     for (int block : kBlockSizes) {
         for (int v = 0; v < 3; ++v) cases.push_back({kOurCases[v], ours[v].get(), block});
+        cases.push_back({kFloorCase, &floor, block});
     }
 }
 
 Records measureOurs(std::vector<std::unique_ptr<BlockProcessor>>& ours, std::vector<ThroughputCase> extraCases,
                     const char* side, const ThroughputOptions& throughput, const BurstOptions& burst) {
+    RecurrenceFloor floor;
     std::vector<ThroughputCase> cases;
-    addOurCases(ours, cases);
+    addOurCases(ours, floor, cases);
     cases.insert(cases.end(), extraCases.begin(), extraCases.end());
     Records records;
     for (const ThroughputResult& r : measureThroughput(cases, throughput)) records.throughput.emplace_back(side, r);

@@ -16,6 +16,7 @@ constexpr int kOurVoices[3] = {1, 2, 4};
 extern const char* const kTapCase;
 extern const char* const kSwhCase;
 extern const char* const kCapsCase;
+extern const char* const kFloorCase;  // the recurrences alone (RecurrenceFloor.h)
 
 struct ReportContext {
     std::string machine;                        // processor and load

@@ -210,7 +210,8 @@ TEST(BlockArithmetic, FloatStoresOfDoublesRoundTowardZero) {
     }
 }
 
-// The floor of 24-bit positions, its exact integer and its low 16 bits.
+// The floor of 24-bit positions, its exact integer and its low 16 bits, and
+// the fraction beside it.
 TEST(BlockArithmetic, TheFloorOfAPositionIsExact) {
     std::vector<double> positions = {0.0, -0.0, 0.5, -0.5, -1.0, -1.25, 65535.75, 65536.0, -65536.0, -65537.25,
                                      std::ldexp(1.0, 23) - 0.5, -std::ldexp(1.0, 23) + 0.5, -std::ldexp(1.0, 30),
@@ -235,6 +236,16 @@ TEST(BlockArithmetic, TheFloorOfAPositionIsExact) {
         ASSERT_EQ(static_cast<std::uint32_t>(_mm_cvtsi128_si32(index)) & 0xFFFFu, f0.low16) << p0;
         ASSERT_EQ(static_cast<std::uint32_t>(_mm_cvtsi128_si32(_mm_shuffle_epi32(index, 1))) & 0xFFFFu, f1.low16)
             << p1;
+        // The pipelined loops' way, by 1.5 · 2^52: the fraction as a block
+        // operation and the ring indices.
+        blockmath::SplitPositions split;
+        blockmath::splitPositions(_mm_set_pd(p1, p0), _mm_set1_pd(blockmath::kFloorShift), split);
+        ASSERT_TRUE(sameDouble(_mm_cvtsd_f64(split.fraction), model::subtract(Exact::fromDouble(p0), f0.whole))) << p0;
+        ASSERT_TRUE(sameDouble(_mm_cvtsd_f64(_mm_unpackhi_pd(split.fraction, split.fraction)),
+                               model::subtract(Exact::fromDouble(p1), f1.whole)))
+            << p1;
+        ASSERT_EQ(split.index0(), f0.low16) << p0;
+        ASSERT_EQ(split.index1(), f1.low16) << p1;
     }
 }
 

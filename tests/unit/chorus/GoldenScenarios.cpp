@@ -102,6 +102,30 @@ std::vector<Scenario> buildScenarios() {
     list.push_back(make("ThreeWrapsDeepestSweep", 44100.0f, {{R, 0.0f}, {DE, 1.0f}, {P, 1.0f}, {V, 1.0f}}, 200000,
                         Signal::sines, 13, 8192));
 
+    // What the pipelined loops hand over to the in-order ones, or to the
+    // block arithmetic.  Delays a fraction of a frame above the shortest,
+    // whose reads take samples written two frames earlier (the ring writes
+    // must keep their place among the reads); blocks of 1 to 13 frames, so
+    // that every split between the two kinds of loop occurs; sweeps beyond
+    // the ring at 384 kHz, and a Depth whose positions only the in-order
+    // loops take; input so loud that the filter leaves single precision.
+    list.push_back(make("DelaysJustAboveTheMinimum", 44100.0f, {{DE, 0.0001f}, {P, 0.0f}, {R, 1.0f}, {V, 1.0f}},
+                        5000, Signal::noise, 19, 37));
+    list.push_back(make("BlocksOfOneToThirteenFrames", 48000.0f, {{V, 0.9f}, {C, 0.3f}}, 3000, Signal::sines, 23, 13));
+    list.push_back(make("Rate192000", 192000.0f, {{V, 0.5f}, {R, 0.3f}, {DE, 0.6f}, {P, 0.4f}}, 8000, Signal::noise));
+    list.push_back(make("Rate384000DeepestSweepBeyondTheRing", 384000.0f, {{R, 0.0f}, {DE, 1.0f}, {P, 1.0f}, {V, 1.0f}},
+                        12000, Signal::noise, 29, 4096));
+    // A delay of 65537.5 frames at 384 kHz (a Predelay above 1, as a host
+    // may set it): the voices read the ring a frame and a half back, one of
+    // the samples written by the frame just before.
+    list.push_back(make("ReadsTheSampleWrittenOneFrameBefore", 384000.0f, {{DE, 0.0f}, {P, 1.7064453f}, {V, 1.0f}},
+                        70000, Signal::noise, 37, 4096));
+    list.push_back(make("HugeDepthTakesTheInOrderLoops", 44100.0f, {{DE, 300000.0f}, {V, 0.9f}}, 3000, Signal::noise));
+    list.push_back(make("InputNearTheFloatRangesTop", 44100.0f, {{V, 0.9f}, {F, 1.0f}, {C, 0.2f}, {DRY, 0.25f}},
+                        4000, Signal::huge, 31, 700));
+    list.push_back(make("FilterStateNearTheFloatRangesTop", 44100.0f, {{V, 0.1f}, {F, 0.0f}, {C, 0.0f}}, 6000,
+                        Signal::hugeLowPassed, 41, 700));
+
     // The filter state follows the feedback coefficients: a low-pass at 80 Hz
     // jumps to 16 kHz (scaled), switches type at the same cutoff (not
     // scaled), drops back to 80 Hz (not scaled) and rises to a middle cutoff
@@ -152,6 +176,8 @@ std::vector<float> inputSignal(const Scenario& scenario, int channel) {
             case Signal::noise: v = 0.5f * random.uniform(); break;
             case Signal::loud: v = 4.0f * random.uniform(); break;
             case Signal::tiny: v = std::ldexp(random.uniform(), -130); break;
+            case Signal::huge: v = std::ldexp(random.uniform(), 125); break;
+            case Signal::hugeLowPassed: v = std::ldexp(random.uniform(), 114); break;
             case Signal::sines: {
                 // Exact float arithmetic on both platforms: sin is taken of
                 // multiples of a step and rounded to 20 bits.

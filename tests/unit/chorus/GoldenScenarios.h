@@ -20,6 +20,8 @@ enum class Signal {
     loud,             // noise reaching ±4: clips
     burstThenSilence, // a short full-scale burst, then silence: the state decays through the denormals
     tiny,             // denormal-sized noise
+    huge,             // noise near 2^125: the filter's products leave the single-precision range
+    hugeLowPassed,    // noise near 2^114: a low-pass at 80 Hz holds a state beyond 2^123
 };
 
 // Something that happens before the block that starts at `frame`.

@@ -1,54 +1,76 @@
 #!/bin/sh
-# Inspects the compiled frame loops of the chorus (ChorusProcessing.cpp's
-# object file): the loops call no function (no floor, lrint or other library
-# call), switch neither the x87 control word nor the MXCSR (no fldcw or
-# ldmxcsr per float-to-int conversion: the block sets the rounding once),
-# use no x87 instruction (the loops compute in SSE2 registers; an x87
-# operation would round differently or cost a store and reload), and there
-# is exactly one loop function per voice count and delivery.
+# Inspects the compiled frame loops of the chorus: every function in the
+# object's section .text.chorus_frames (ChorusProcessing.cpp puts the loops
+# there and nothing else).  The loops call no function (no floor, lrint or
+# other library call, and no helper left out of line), switch neither the
+# x87 control word nor the MXCSR (no fldcw or ldmxcsr per float-to-int
+# conversion: the block sets the rounding once), use no x87 instruction (the
+# loops compute in SSE registers; an x87 operation would round differently
+# or cost a store and reload), take no more than 8 KiB of stack, and there
+# is exactly one loop of each kind per voice count and delivery.
 # Usage: check-frame-loops.sh OBJDUMP OBJECT...
 set -eu
 objdump=$1
 shift
 object=
 for candidate in "$@"; do
-    case "$candidate" in *ChorusProcessing.cpp.o*|*ChorusProcessing.cpp.obj*) object=$candidate ;; esac
+    case "$candidate" in *ChorusProcessing.cpp.o|*ChorusProcessing.cpp.obj) object=$candidate ;; esac
 done
 [ -n "$object" ] || { echo "no ChorusProcessing object among: $*"; exit 1; }
 
 listing=$(mktemp)
 trap 'rm -f "$listing"' EXIT
-"$objdump" -d -C --no-show-raw-insn "$object" >"$listing"
+"$objdump" -d -C --no-show-raw-insn -j .text.chorus_frames "$object" >"$listing" 2>/dev/null || true
 
 failures=0
 loops=0
-for voices in OneVoice TwoVoices FourVoices; do
-    for accumulate in true false; do
-        name="frames${voices}<${accumulate}>"
-        body=$(awk -v n="$name" 'index($0, n) && /:$/ {on=1; next} on && /^$/ {on=0} on' "$listing")
-        if [ -z "$body" ]; then
-            echo "FAIL: no frame loop $name"
-            failures=$((failures + 1))
-            continue
-        fi
-        loops=$((loops + 1))
-        if printf '%s\n' "$body" | grep -qE '\bcall'; then
-            echo "FAIL: $name calls a function:"
-            printf '%s\n' "$body" | grep -E '\bcall'
-            failures=$((failures + 1))
-        fi
-        if printf '%s\n' "$body" | grep -qE 'fldcw|fnstcw|fstcw|ldmxcsr|stmxcsr'; then
-            echo "FAIL: $name switches the control word or the MXCSR"
-            failures=$((failures + 1))
-        fi
-        x87=$(printf '%s\n' "$body" | grep -E '\bf(ld|st|ist|ild|add|sub|mul|div|xch|com|ucom|chs|abs|nst)[a-z0-9]*\b' || true)
-        if [ -n "$x87" ]; then
-            echo "FAIL: $name uses the x87:"
-            printf '%s\n' "$x87" | head -5
-            failures=$((failures + 1))
-        fi
-        echo "$name: $(printf '%s\n' "$body" | wc -l) instructions, $(printf '%s\n' "$body" | grep -cE 'cvttsd2si|cvttpd2dq') truncations"
+for kind in inOrder pipelined; do
+    for voices in OneVoice TwoVoices FourVoices; do
+        for delivery in Adding Replacing; do
+            name="::$kind$voices$delivery("
+            # The instructions alone, without their addresses (an address
+            # such as fadd would read as an x87 mnemonic).
+            body=$(awk -v n="$name" 'index($0, n) && /:$/ {on=1; next} on && /^$/ {on=0} on' "$listing" |
+                sed 's/^ *[0-9a-f]*:[[:space:]]*//')
+            if [ -z "$body" ]; then
+                echo "FAIL: no frame loop $kind$voices$delivery in .text.chorus_frames"
+                failures=$((failures + 1))
+                continue
+            fi
+            loops=$((loops + 1))
+            if printf '%s\n' "$body" | grep -qE '^call'; then
+                echo "FAIL: $kind$voices$delivery calls a function:"
+                printf '%s\n' "$body" | grep -E '^call'
+                failures=$((failures + 1))
+            fi
+            if printf '%s\n' "$body" | grep -qE '^(fldcw|fnstcw|fstcw|ldmxcsr|stmxcsr)'; then
+                echo "FAIL: $kind$voices$delivery switches the control word or the MXCSR"
+                failures=$((failures + 1))
+            fi
+            x87=$(printf '%s\n' "$body" | grep -E '^f(ld|st|ist|ild|add|sub|mul|div|xch|com|ucom|chs|abs|nst)[a-z0-9]*\b' || true)
+            if [ -n "$x87" ]; then
+                echo "FAIL: $kind$voices$delivery uses the x87:"
+                printf '%s\n' "$x87" | head -5
+                failures=$((failures + 1))
+            fi
+            # The stack a call takes: the loops' own frame, which must leave
+            # most of the 16 KiB that a call may use to its callers.
+            frame=$(printf '%s\n' "$body" | grep -m1 -E '^sub +\$0x[0-9a-f]+,%(e|r)sp' |
+                sed -E 's/^sub +\$(0x[0-9a-f]+),.*/\1/' || true)
+            frame=$((${frame:-0}))
+            if [ "$frame" -gt 8192 ]; then
+                echo "FAIL: $kind$voices$delivery takes $frame bytes of stack"
+                failures=$((failures + 1))
+            fi
+            echo "$kind$voices$delivery: $(printf '%s\n' "$body" | wc -l) instructions, $frame bytes of stack"
+        done
     done
 done
+# Nothing else in the section: every function there is one of the loops.
+functions=$(grep -cE '>:$' "$listing" || true)
+if [ "$functions" -ne "$loops" ]; then
+    echo "FAIL: .text.chorus_frames holds $functions functions, $loops of them frame loops"
+    failures=$((failures + 1))
+fi
 echo "$loops passed, $failures failed"
 [ "$failures" -eq 0 ]
