@@ -70,9 +70,15 @@ inline X87Environment enterBlockArithmetic() {
 // The host's control word and status word back, exactly: the flags the
 // block raised go, the host's own stay, and an exception the host unmasked
 // cannot fire on its next x87 instruction because of the block.
+#ifndef VELORIN_PLANT_CONTROL_WORD_KEPT
 inline void leaveBlockArithmetic(const X87Environment& host) {
     __asm__ __volatile__("fldenv %0" : : "m"(host) : "memory");
 }
+#else
+// Planted fault for the host-abuse suite, never in the shipped DLL: the
+// block's own control word stays behind.
+inline void leaveBlockArithmetic(const X87Environment&) { __asm__ __volatile__("fnclex" : : : "memory"); }
+#endif
 
 // The MXCSR: exception masks (bits 7-12), rounding control (bits 13-14),
 // flush-to-zero (bit 15) and denormals-are-zero (bit 6).  Some hosts and
