@@ -96,7 +96,8 @@ public:
     std::uint32_t below(std::uint32_t n) { return static_cast<std::uint32_t>((next() >> 32) * n >> 32); }
     bool chance(double p) { return unit() < p; }
     double unit() { return static_cast<double>(next() >> 11) * 0x1.0p-53; }
-    float between(float low, float high) { return low + static_cast<float>(unit()) * (high - low); }
+    // Uniform in [-amplitude, amplitude), finite for every finite amplitude.
+    float around(float amplitude) { return static_cast<float>((2.0 * unit() - 1.0) * amplitude); }
     template <typename T, std::size_t N>
     const T& pick(const T (&items)[N]) {
         return items[below(static_cast<std::uint32_t>(N))];

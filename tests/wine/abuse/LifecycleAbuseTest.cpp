@@ -30,7 +30,7 @@ std::uint64_t hashSamples(const float* samples, int count, std::uint64_t hash) {
 }
 
 void fillNoise(Random& random, float* samples, int count, float amplitude) {
-    for (int i = 0; i < count; ++i) samples[i] = random.between(-amplitude, amplitude);
+    for (int i = 0; i < count; ++i) samples[i] = random.around(amplitude);
 }
 
 struct CycleActivity : Activity {
