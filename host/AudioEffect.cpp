@@ -1,6 +1,7 @@
 #include "host/AudioEffect.h"
 
 #include "host/AEffEditor.h"
+#include "host/FloatingPointControl.h"
 
 #include <cstring>
 
@@ -15,14 +16,18 @@ VstInt32 vuToLong(double level) {
     return static_cast<VstInt32>(level);
 }
 
+// The host's requests run in the default floating-point environment
+// (host/FloatingPointControl.h); blocks set their own.
 VstInt32 VELORIN_CALLBACK effectDispatcher(AEffect* effect, VstInt32 opCode, VstInt32 index, VstInt32 value,
                                            void* ptr, float opt) {
+    const fpu::HostEnvironment host = fpu::enterDefaultArithmetic();
     AudioEffect* object = objectOf(effect);
     VstInt32 result = object->dispatcher(opCode, index, value, ptr, opt);
     if (opCode == effClose) {
         delete object;
-        return 1;
+        result = 1;
     }
+    fpu::leaveDefaultArithmetic(host);
     return result;
 }
 
@@ -36,7 +41,9 @@ void VELORIN_CALLBACK effectProcessReplacing(AEffect* effect, float** inputs, fl
 }
 
 void VELORIN_CALLBACK effectSetParameter(AEffect* effect, VstInt32 index, float value) {
+    const fpu::HostEnvironment host = fpu::enterDefaultArithmetic();
     objectOf(effect)->setParameter(index, value);
+    fpu::leaveDefaultArithmetic(host);
 }
 
 float VELORIN_CALLBACK effectGetParameter(AEffect* effect, VstInt32 index) {

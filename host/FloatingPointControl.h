@@ -109,4 +109,30 @@ inline std::uint32_t enterBlockMxcsr() {
     return host;
 }
 
+// The host's other calls (parameters, programs, sample rate, texts) work
+// in the platform's default environment with every exception masked, and
+// give the host its own back afterwards, exactly, as a block does.  What
+// they compute (filter coefficients, the oscillator's rotation, value
+// texts) then depends on the values alone, not on the host's precision,
+// rounding or flush-to-zero; and an infinite Rate, whose sine is an invalid
+// operation, cannot trap in a host that unmasks that exception.
+struct HostEnvironment {
+    X87Environment x87;
+    std::uint32_t mxcsr;
+};
+
+inline HostEnvironment enterDefaultArithmetic() {
+    HostEnvironment host;
+    __asm__ __volatile__("fnstenv %0" : "=m"(host.x87) : : "memory");
+    setControlWord(kPlatformDefault);
+    host.mxcsr = mxcsr();
+    restoreMxcsr(kMxcsrAllExceptionsMasked);
+    return host;
+}
+
+inline void leaveDefaultArithmetic(const HostEnvironment& host) {
+    restoreMxcsr(host.mxcsr);
+    __asm__ __volatile__("fldenv %0" : : "m"(host.x87) : "memory");
+}
+
 }  // namespace fpu
