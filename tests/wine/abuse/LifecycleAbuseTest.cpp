@@ -7,6 +7,7 @@
 
 #include <cinttypes>
 #include <cstdio>
+#include <string>
 #include <vector>
 
 #include "tests/wine/abuse/AbuseHost.h"
@@ -21,6 +22,10 @@ constexpr int kWarmUpCycles = 3;
 // A leak of even one byte a cycle shows as 500; what the system itself
 // keeps after the first loads stays below this.
 constexpr std::size_t kAllowedGrowth = 256;
+
+std::string signedGrouped(long long value) {
+    return (value < 0 ? "-" : value > 0 ? "+" : "") + grouped(static_cast<unsigned long long>(value < 0 ? -value : value));
+}
 
 std::uint64_t hashSamples(const float* samples, int count, std::uint64_t hash) {
     const auto* bytes = reinterpret_cast<const unsigned char*>(samples);
@@ -80,7 +85,7 @@ TEST(Lifecycle, LoadingAndUnloadingLeavesTheHeapsAsTheyWere) {
     const long long growth = static_cast<long long>(after) - static_cast<long long>(before);
     recordFigure("load and unload, `main` never called",
                  grouped(kCycles) + " cycles: heap bytes in use " + grouped(before) + " before, " + grouped(after) +
-                     " after (growth " + std::to_string(growth) + ")");
+                     " after (growth " + signedGrouped(growth) + ")");
     EXPECT_LE(growth, static_cast<long long>(kAllowedGrowth))
         << "the heaps grew by " << growth << " bytes over " << kCycles << " loads, about "
         << growth / kCycles << " a load\n" << replayLine();
@@ -111,7 +116,7 @@ TEST(Lifecycle, FullCyclesLeaveNothingBehind) {
     const std::size_t allocations = memoryCounts().pluginAllocations - allocationsBefore;
     recordFigure("load, open, process, close, unload",
                  grouped(kCycles) + " cycles: heap bytes in use " + grouped(before) + " before, " + grouped(after) +
-                     " after (growth " + std::to_string(growth) + "); " + grouped(allocations) +
+                     " after (growth " + signedGrouped(growth) + "); " + grouped(allocations) +
                      " plug-in blocks allocated, 0 left after any close; GDI objects created " +
                      std::to_string(windowTotals().gdiCreated - gdiBefore) + ", held 0");
     EXPECT_LE(growth, static_cast<long long>(kAllowedGrowth))

@@ -1,6 +1,6 @@
 // An audio thread processes blocks while a second thread sets parameters,
 // programs, program names and sample rates and reads names and value texts,
-// for five seconds under a watchdog: no guard page or canary touched, every
+// for ten seconds under a watchdog: no guard page or canary touched, every
 // block of finite input finite, every text within its limit, and both
 // threads end by themselves.
 #include <gtest/gtest.h>
@@ -19,7 +19,7 @@
 namespace abuse {
 namespace {
 
-constexpr DWORD kMilliseconds = 5000;
+constexpr DWORD kMilliseconds = 10000;
 
 struct Shared {
     std::atomic<bool> stop{false};
