@@ -113,7 +113,8 @@ HostBuffers::HostBuffers(int capacity) : capacity(capacity) {
     const std::size_t bytes = (static_cast<std::size_t>(capacity) * sizeof(float) + 4095) / 4096 * 4096;
     this->capacity = static_cast<int>(bytes / sizeof(float));
     for (int i = 0; i < 4; ++i)
-        blocks[i] = static_cast<float*>(guardedAllocate(bytes, sizeof(float), Flush::start, Owner::host, names[i], true));
+        blocks[i] =
+            static_cast<float*>(guardedAllocate(bytes, sizeof(float), Flush::start, Owner::host, names[i], true));
     inputArray = static_cast<float**>(
         guardedAllocate(2 * sizeof(float*), sizeof(float*), Flush::end, Owner::host, "host's input pointers", true));
     outputArray = static_cast<float**>(

@@ -176,7 +176,8 @@ TEST(Editor, OpenCloseCyclesGiveEverythingBack) {
                      std::to_string(watcher.dismissed()) + " boxes); " + grouped(idles) + " idle calls, " +
                      grouped(changes) + " parameter changes, " + grouped(drags) + " knob drags; " +
                      grouped(totals.gdiCreated - before.gdiCreated) + " GDI objects created (at most " +
-                     std::to_string(totals.mostGdiObjects) + " at once), " + grouped(totals.dcsBorrowed - before.dcsBorrowed) +
+                     std::to_string(totals.mostGdiObjects) + " at once), " +
+                     grouped(totals.dcsBorrowed - before.dcsBorrowed) +
                      " device contexts borrowed, " + grouped(totals.windowsCreated - before.windowsCreated) +
                      " windows; after every cycle 0 GDI objects, DCs, windows, timers and classes held");
 }

@@ -40,10 +40,12 @@ struct Registry {
 };
 
 Registry& registry() {
-    static Registry r;
-    if (!r.entries)
-        r.entries = static_cast<Entry*>(
+    static Registry& r = *[] {
+        static Registry made;
+        made.entries = static_cast<Entry*>(
             VirtualAlloc(nullptr, kCapacity * sizeof(Entry), MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE));
+        return &made;
+    }();
     return r;
 }
 

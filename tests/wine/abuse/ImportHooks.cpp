@@ -437,8 +437,8 @@ int hookImports(HMODULE module) {
     if (!directory.VirtualAddress) return 0;
     int redirected = 0;
     for (auto* d = reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(base + directory.VirtualAddress); d->Name; ++d) {
-        const auto* names =
-            reinterpret_cast<const IMAGE_THUNK_DATA*>(base + (d->OriginalFirstThunk ? d->OriginalFirstThunk : d->FirstThunk));
+        const DWORD nameTable = d->OriginalFirstThunk ? d->OriginalFirstThunk : d->FirstThunk;
+        const auto* names = reinterpret_cast<const IMAGE_THUNK_DATA*>(base + nameTable);
         auto* slots = reinterpret_cast<IMAGE_THUNK_DATA*>(base + d->FirstThunk);
         for (; names->u1.AddressOfData; ++names, ++slots) {
             if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal)) continue;

@@ -24,7 +24,8 @@ constexpr int kWarmUpCycles = 3;
 constexpr std::size_t kAllowedGrowth = 256;
 
 std::string signedGrouped(long long value) {
-    return (value < 0 ? "-" : value > 0 ? "+" : "") + grouped(static_cast<unsigned long long>(value < 0 ? -value : value));
+    const unsigned long long size = static_cast<unsigned long long>(value < 0 ? -value : value);
+    return (value < 0 ? "-" : value > 0 ? "+" : "") + grouped(size);
 }
 
 std::uint64_t hashSamples(const float* samples, int count, std::uint64_t hash) {
@@ -184,9 +185,9 @@ TEST(Lifecycle, SixteenInstancesAtOnceEachMatchItselfAlone) {
     std::vector<std::vector<std::uint64_t>> together(kInstances);
     long frames = 0;
     for (int b = 0; b < kBlocks; ++b)
-        for (int i = 0; i < kInstances; ++i) {
-            together[static_cast<std::size_t>(i)].push_back(runBlock(plugins[static_cast<std::size_t>(i)], scripts[static_cast<std::size_t>(i)], b, buffers));
-            frames += scripts[static_cast<std::size_t>(i)].frames[static_cast<std::size_t>(b)];
+        for (std::size_t i = 0; i < kInstances; ++i) {
+            together[i].push_back(runBlock(plugins[i], scripts[i], b, buffers));
+            frames += scripts[i].frames[static_cast<std::size_t>(b)];
         }
     for (Plugin& plugin : plugins) plugin.close();
 

@@ -220,7 +220,8 @@ TEST(RandomBlocks, GuardedFiniteAndRecovering) {
             }
             if (frames > 0) recovering = false;
         } else if (--burstLeft == 0) {
-            if (activity.burst == Burst::absurdParameter) plugin.setParameter(burstParameter, parameters[burstParameter]);
+            if (activity.burst == Burst::absurdParameter)
+                plugin.setParameter(burstParameter, parameters[burstParameter]);
             activity.burst = Burst::none;
             recovering = true;
         }
