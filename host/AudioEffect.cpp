@@ -1,6 +1,7 @@
 #include "host/AudioEffect.h"
 
 #include "host/AEffEditor.h"
+#include "host/FloatingPointControl.h"
 
 #include <cstring>
 
@@ -20,14 +21,18 @@ VstInt32 vuToLong(double level) {
 // Always true in a 32-bit process.
 bool fitsInt32(VstIntPtr value) { return static_cast<VstInt32>(value) == value; }
 
+// The host's requests run in the default floating-point environment
+// (host/FloatingPointControl.h); blocks set their own.
 VstIntPtr VELORIN_CALLBACK effectDispatcher(AEffect* effect, VstInt32 opCode, VstInt32 index, VstIntPtr value,
                                             void* ptr, float opt) {
+    const fpu::HostEnvironment host = fpu::enterDefaultArithmetic();
     AudioEffect* object = objectOf(effect);
     VstIntPtr result = object->dispatcher(opCode, index, value, ptr, opt);
     if (opCode == effClose) {
         delete object;
-        return 1;
+        result = 1;
     }
+    fpu::leaveDefaultArithmetic(host);
     return result;
 }
 
@@ -41,7 +46,9 @@ void VELORIN_CALLBACK effectProcessReplacing(AEffect* effect, float** inputs, fl
 }
 
 void VELORIN_CALLBACK effectSetParameter(AEffect* effect, VstInt32 index, float value) {
+    const fpu::HostEnvironment host = fpu::enterDefaultArithmetic();
     objectOf(effect)->setParameter(index, value);
+    fpu::leaveDefaultArithmetic(host);
 }
 
 float VELORIN_CALLBACK effectGetParameter(AEffect* effect, VstInt32 index) {

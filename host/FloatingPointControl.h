@@ -70,9 +70,15 @@ inline X87Environment enterBlockArithmetic() {
 // The host's control word and status word back, exactly: the flags the
 // block raised go, the host's own stay, and an exception the host unmasked
 // cannot fire on its next x87 instruction because of the block.
+#ifndef VELORIN_PLANT_CONTROL_WORD_KEPT
 inline void leaveBlockArithmetic(const X87Environment& host) {
     __asm__ __volatile__("fldenv %0" : : "m"(host) : "memory");
 }
+#else
+// Planted fault for the host-abuse suite, never in the shipped DLL: the
+// block's own control word stays behind.
+inline void leaveBlockArithmetic(const X87Environment&) { __asm__ __volatile__("fnclex" : : : "memory"); }
+#endif
 
 // The MXCSR: exception masks (bits 7-12), rounding control (bits 13-14),
 // flush-to-zero (bit 15) and denormals-are-zero (bit 6).  Some hosts and
@@ -101,6 +107,32 @@ inline std::uint32_t enterBlockMxcsr() {
     restoreMxcsr((host & ~(kMxcsrFlushToZero | kMxcsrDenormalsAreZero)) | kMxcsrRoundTowardZero |
                  kMxcsrAllExceptionsMasked);
     return host;
+}
+
+// The host's other calls (parameters, programs, sample rate, texts) work
+// in the platform's default environment with every exception masked, and
+// give the host its own back afterwards, exactly, as a block does.  What
+// they compute (filter coefficients, the oscillator's rotation, value
+// texts) then depends on the values alone, not on the host's precision,
+// rounding or flush-to-zero; and an infinite Rate, whose sine is an invalid
+// operation, cannot trap in a host that unmasks that exception.
+struct HostEnvironment {
+    X87Environment x87;
+    std::uint32_t mxcsr;
+};
+
+inline HostEnvironment enterDefaultArithmetic() {
+    HostEnvironment host;
+    __asm__ __volatile__("fnstenv %0" : "=m"(host.x87) : : "memory");
+    setControlWord(kPlatformDefault);
+    host.mxcsr = mxcsr();
+    restoreMxcsr(kMxcsrAllExceptionsMasked);
+    return host;
+}
+
+inline void leaveDefaultArithmetic(const HostEnvironment& host) {
+    restoreMxcsr(host.mxcsr);
+    __asm__ __volatile__("fldenv %0" : : "m"(host.x87) : "memory");
 }
 
 }  // namespace fpu

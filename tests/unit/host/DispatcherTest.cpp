@@ -1,11 +1,13 @@
 // The base class: the record it builds, its opcode table, its flags and
-// setup operations, and the forwarding functions in the record.
+// setup operations, and the forwarding functions in the record, with the
+// floating-point environment they give the effect and give back to the host.
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <cstring>
 
 #include "host/AEffEditor.h"
+#include "host/FloatingPointControl.h"
 #include "tests/unit/host/RecordingEffect.h"
 
 namespace {
@@ -222,6 +224,52 @@ TEST(ForwardingFunctions, PassParametersAndFloatsUnchanged) {
     e->processReplacing(e, nullptr, nullptr, 33);
     EXPECT_EQ(effect.processFrames, 17);
     EXPECT_EQ(effect.replacingFrames, 33);
+}
+
+// A host's precision, rounding and flush-to-zero must not reach what a
+// parameter or a sample rate derives, and a host that unmasks exceptions
+// must not get traps from it (an infinite Rate's sine is an invalid
+// operation); the host's settings come back exactly, flags included.
+TEST(ForwardingFunctions, RunTheHostsRequestsInTheDefaultEnvironment) {
+    class Probe : public RecordingEffect {
+    public:
+        void setParameter(VstInt32, float) override { seen(); }
+        void setSampleRate(float) override { seen(); }
+        void seen() {
+            controlWords.push_back(fpu::controlWord());
+            mxcsrs.push_back(fpu::mxcsr() & ~0x3Fu);  // the flags are the arithmetic's own
+        }
+        std::vector<std::uint16_t> controlWords;
+        std::vector<std::uint32_t> mxcsrs;
+    } effect;
+    AEffect* e = effect.getAeffect();
+    const std::uint16_t ownWord = fpu::controlWord();
+    const std::uint32_t ownMxcsr = fpu::mxcsr();
+    // 24-bit precision rounding up; rounding down with flush-to-zero,
+    // denormals-are-zero and a raised flag.  Every exception stays masked:
+    // the test's own arithmetic runs under these too.
+    const std::uint16_t hostWord = 0x087F;
+    const std::uint32_t hostMxcsr = 0x3F80 | fpu::kMxcsrFlushToZero | fpu::kMxcsrDenormalsAreZero | 0x20;
+    fpu::setControlWord(hostWord);
+    fpu::restoreMxcsr(hostMxcsr);
+    e->setParameter(e, 1, 0.5f);
+    const std::uint16_t wordAfterSet = fpu::controlWord();
+    const std::uint32_t mxcsrAfterSet = fpu::mxcsr();
+    dispatch(e, effSetSampleRate, 0, 0, nullptr, 48000.0f);
+    const std::uint16_t wordAfterDispatch = fpu::controlWord();
+    const std::uint32_t mxcsrAfterDispatch = fpu::mxcsr();
+    fpu::restoreMxcsr(ownMxcsr);
+    fpu::setControlWord(ownWord);
+
+    EXPECT_EQ(wordAfterSet, hostWord);
+    EXPECT_EQ(mxcsrAfterSet, hostMxcsr);
+    EXPECT_EQ(wordAfterDispatch, hostWord);
+    EXPECT_EQ(mxcsrAfterDispatch, hostMxcsr);
+    ASSERT_EQ(effect.controlWords.size(), 2u);
+    for (std::size_t i = 0; i < 2; ++i) {
+        EXPECT_EQ(effect.controlWords[i], fpu::kPlatformDefault) << i;
+        EXPECT_EQ(effect.mxcsrs[i], fpu::kMxcsrAllExceptionsMasked) << i;
+    }
 }
 
 }  // namespace

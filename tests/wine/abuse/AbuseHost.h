@@ -1,0 +1,161 @@
+// The host of the abuse suite: it loads the plug-in DLL as hosts do
+// (LoadLibrary, then "main" with a host callback), hooks its imports, and
+// hands it guarded buffers.  Written for 32- and 64-bit processes alike:
+// the dispatcher's value and result take the types the record declares.
+#pragma once
+
+#include <windows.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "host/AEffect.h"
+#include "tests/wine/abuse/GuardedMemory.h"
+
+namespace abuse {
+
+template <typename>
+struct CallTypes;
+template <typename R, typename V>
+struct CallTypes<R(VELORIN_CALLBACK*)(AEffect*, VstInt32, VstInt32, V, void*, float)> {
+    using Result = R;
+    using Value = V;
+};
+using DispatchValue = CallTypes<AEffectDispatcherProc>::Value;
+using DispatchResult = CallTypes<AEffectDispatcherProc>::Result;
+using HostValue = CallTypes<audioMasterCallback>::Value;
+using HostResult = CallTypes<audioMasterCallback>::Result;
+
+// The host's callback: version 2400, 0 to everything else.  Thread-safe.
+HostResult VELORIN_CALLBACK hostCallback(AEffect* effect, VstInt32 opcode, VstInt32 index, HostValue value, void* ptr,
+                                         float opt);
+long automationCount();
+
+// The plug-in file: options().plugin beside the program, or a full path.
+std::string pluginPath();
+
+// The DLL loaded with its imports hooked; unloaded with the object.
+class PluginLibrary {
+public:
+    PluginLibrary();
+    ~PluginLibrary();
+    PluginLibrary(const PluginLibrary&) = delete;
+    PluginLibrary& operator=(const PluginLibrary&) = delete;
+
+    bool loaded() const { return mainEntry != nullptr; }
+    const std::string& error() const { return problem; }
+    HMODULE module() const { return handle; }
+    // "main" with the host's callback.
+    AEffect* create() const { return mainEntry ? mainEntry(hostCallback) : nullptr; }
+
+private:
+    HMODULE handle = nullptr;
+    AEffect*(VELORIN_CALLBACK* mainEntry)(audioMasterCallback) = nullptr;
+    std::string problem;
+};
+
+// Typed calls on a record.
+class Plugin {
+public:
+    explicit Plugin(AEffect* effect = nullptr) : effect(effect) {}
+    AEffect* record() const { return effect; }
+
+    DispatchResult dispatch(VstInt32 opcode, VstInt32 index = 0, DispatchValue value = 0, void* ptr = nullptr,
+                            float opt = 0.0f) const {
+        return effect->dispatcher(effect, opcode, index, value, ptr, opt);
+    }
+    void process(float** inputs, float** outputs, VstInt32 frames) const {
+        effect->process(effect, inputs, outputs, frames);
+    }
+    void processReplacing(float** inputs, float** outputs, VstInt32 frames) const {
+        effect->processReplacing(effect, inputs, outputs, frames);
+    }
+    void setParameter(VstInt32 index, float value) const { effect->setParameter(effect, index, value); }
+    float getParameter(VstInt32 index) const { return effect->getParameter(effect, index); }
+
+    // What a host does before the first block: open, sample rate, block
+    // size, resume.
+    void start(float sampleRate, VstInt32 blockSize) const;
+    // Suspend and effClose; the record is gone afterwards.
+    void close();
+
+private:
+    AEffect* effect;
+};
+
+// Bytes in use on all the process's heaps, walked block by block.
+std::size_t heapBytesInUse();
+
+// A small fast generator (xorshift128+), seeded by splitting a 64-bit seed.
+class Random {
+public:
+    explicit Random(std::uint64_t seed);
+    std::uint64_t next();
+    // 0 <= below(n) < n, for n > 0.
+    std::uint32_t below(std::uint32_t n) { return static_cast<std::uint32_t>((next() >> 32) * n >> 32); }
+    bool chance(double p) { return unit() < p; }
+    double unit() { return static_cast<double>(next() >> 11) * 0x1.0p-53; }
+    // Uniform in [-amplitude, amplitude), finite for every finite amplitude.
+    float around(float amplitude) { return static_cast<float>((2.0 * unit() - 1.0) * amplitude); }
+    template <typename T, std::size_t N>
+    const T& pick(const T (&items)[N]) {
+        return items[below(static_cast<std::uint32_t>(N))];
+    }
+
+private:
+    std::uint64_t a, b;
+};
+
+// Two input and two output buffers of up to `capacity` frames, each in its
+// own guarded block, and the host's pointer arrays, guarded too.  Each
+// block of a call is placed touching a guard page at one end; next to its
+// other end lie canary samples that the plug-in must leave alone.
+class HostBuffers {
+public:
+    explicit HostBuffers(int capacity);
+    HostBuffers(const HostBuffers&) = delete;
+    HostBuffers& operator=(const HostBuffers&) = delete;
+
+    // Places `frames` frames (none for 0 or less); in place, the outputs
+    // are the inputs.  Writes the canaries.
+    void place(int frames, Flush flush, bool inPlace);
+    float** inputs() const { return inputArray; }
+    float** outputs() const { return outputArray; }
+    int frames() const { return placedFrames; }
+    // Whether the canary samples beside every placed buffer are as written.
+    bool canariesIntact() const;
+
+private:
+    static constexpr int kCanaries = 256;
+    int capacity;
+    int placedFrames = 0;
+    Flush placedFlush = Flush::end;
+    float* blocks[4];
+    float* placed[4] = {};
+    float** inputArray;
+    float** outputArray;
+};
+
+// A host's text buffer of 256 bytes that ends at a guard page; canary bytes
+// everywhere until the plug-in writes.
+class TextBuffer {
+public:
+    static constexpr std::size_t kSize = 256;
+    static constexpr unsigned char kCanary = 0xCD;
+    TextBuffer();
+    TextBuffer(const TextBuffer&) = delete;
+    TextBuffer& operator=(const TextBuffer&) = delete;
+
+    char* data() const { return text; }
+    void fillWithCanaries();
+    // One past the last byte that is no longer a canary; 0 when none is.
+    std::size_t writtenExtent() const;
+    // Whether a terminator lies before `limit`.
+    bool terminatedWithin(std::size_t limit) const;
+
+private:
+    char* text;
+};
+
+}  // namespace abuse
