@@ -28,10 +28,10 @@
 // double, which every value of a block is (BlockArithmetic.h gives the
 // bounds).  Stores to float are cvtsd2ss / cvtpd2ps under the same rounding.
 // The filter may also run in single precision, where that gives the same
-// bits (WetFilter.h).  Only the per-block sweep values (SweepValues.h) are
-// computed on the x87 under its own control word (24-bit precision,
-// rounding toward zero), which gives the same bits.  The block leaves the
-// x87 control word and the MXCSR as the host had them.
+// bits (WetFilter.h).  The per-block sweep values (SweepValues.h) use the
+// same building blocks; nothing of the block runs on the x87, so the
+// host's x87 settings are never touched, and the host's MXCSR comes back
+// with its own flags at the end of the block.
 //
 // Two kinds of frame loop, one of each per voice count and delivery:
 //   in order    one frame at a time, every stage of a frame before the
@@ -563,12 +563,11 @@ void clearNonFinite(float& z1, float& z2, float* ring) {
 
 template <bool Accumulate>
 VELORIN_REALIGN_STACK void ChorusEffect::processBlock(float** inputs, float** outputs, VstInt32 sampleFrames) {
-    // Nothing to do, and nothing is touched: not even the control word or
-    // the MXCSR.
+    // Nothing to do, and nothing is touched: not even the MXCSR.
     if (sampleFrames <= 0) return;
-    const fpu::X87Environment hostX87 = fpu::enterBlockArithmetic();
-    // Both switches are compiler barriers (host/FloatingPointControl.h): no
-    // arithmetic of the block moves across them.
+    // The switch is a compiler barrier (host/FloatingPointControl.h): no
+    // arithmetic of the block moves across it.  The block does no x87 work,
+    // so the host's x87 control and status words stay as they are.
     const std::uint32_t hostMxcsr = fpu::enterBlockMxcsr();
     const std::uint32_t resetsAtStart = resetCount.load(std::memory_order_acquire);
 
@@ -657,7 +656,6 @@ VELORIN_REALIGN_STACK void ChorusEffect::processBlock(float** inputs, float** ou
         for (int i = 0; i < kDelayLineLength; ++i) delayLine[i] = 0.0f;
     }
     fpu::restoreMxcsr(hostMxcsr);
-    fpu::leaveBlockArithmetic(hostX87);
 }
 
 VELORIN_REALIGN_STACK void ChorusEffect::process(float** inputs, float** outputs, VstInt32 sampleFrames) {

@@ -1,28 +1,21 @@
-// The x87 control word and the MXCSR around an audio block.  The
-// processing is single-precision arithmetic rounding toward zero, which the
-// x87 gives directly when its precision control is 24 bits and its rounding
-// control is "chop" (`long double` expressions run on the x87 in 32- and
-// 64-bit builds alike); SSE2 double operations round toward zero under the
-// block's MXCSR and are then cut to 24 bits (chorus/BlockArithmetic.h).
+// The floating-point settings around the host's calls.  An audio block's
+// arithmetic is single precision rounding toward zero, which SSE2 double
+// operations give under the block's MXCSR (rounding toward zero) and a mask
+// that cuts them to 24 bits (chorus/BlockArithmetic.h); a block touches
+// nothing of the x87.  The host's other calls run in the platform's default
+// environment.
 //
-// A block leaves both units as the host had them: a host's own arithmetic
-// must not change behind its back, whatever precision, rounding or
-// exception masks it runs with.  During the block every exception is
+// Every call leaves both units as the host had them: a host's own
+// arithmetic must not change behind its back, whatever precision, rounding
+// or exception masks it runs with.  During a call every exception is
 // masked, so a NaN or an infinity from a host's parameter never traps, and
-// the exception flags the block raises are discarded with the rest of its
+// the exception flags the call raises are discarded with the rest of its
 // state.  Inline so that the audio thread calls no function for it.
 #pragma once
 
 #include <cstdint>
 
 namespace fpu {
-
-// Precision control (bits 8-9), rounding control (bits 10-11) and the six
-// exception masks (bits 0-5).
-constexpr std::uint16_t kPrecisionMask = 0x0300;
-constexpr std::uint16_t kRoundingMask = 0x0C00;
-constexpr std::uint16_t kRoundTowardZero = 0x0C00;
-constexpr std::uint16_t kAllExceptionsMasked = 0x003F;
 
 // What the platform's C runtime starts threads with: all exceptions masked,
 // rounding to nearest; 53-bit precision on Windows, 64-bit on Linux.
@@ -54,31 +47,6 @@ inline std::uint16_t statusWord() {
 struct X87Environment {
     std::uint32_t words[7];
 };
-
-// Saves the host's x87 environment and sets 24-bit precision, rounding
-// toward zero and every exception masked.  Returns what leaveBlockArithmetic
-// restores.
-inline X87Environment enterBlockArithmetic() {
-    X87Environment host;
-    __asm__ __volatile__("fnstenv %0" : "=m"(host) : : "memory");
-    const std::uint16_t hostWord = static_cast<std::uint16_t>(host.words[0]);
-    setControlWord(static_cast<std::uint16_t>((hostWord & ~(kPrecisionMask | kRoundingMask)) | kRoundTowardZero |
-                                              kAllExceptionsMasked));
-    return host;
-}
-
-// The host's control word and status word back, exactly: the flags the
-// block raised go, the host's own stay, and an exception the host unmasked
-// cannot fire on its next x87 instruction because of the block.
-#ifndef VELORIN_PLANT_CONTROL_WORD_KEPT
-inline void leaveBlockArithmetic(const X87Environment& host) {
-    __asm__ __volatile__("fldenv %0" : : "m"(host) : "memory");
-}
-#else
-// Planted fault for the host-abuse suite, never in the shipped DLL: the
-// block's own control word stays behind.
-inline void leaveBlockArithmetic(const X87Environment&) { __asm__ __volatile__("fnclex" : : : "memory"); }
-#endif
 
 // The MXCSR: exception masks (bits 7-12), rounding control (bits 13-14),
 // flush-to-zero (bit 15) and denormals-are-zero (bit 6).  Some hosts and
@@ -130,9 +98,21 @@ inline HostEnvironment enterDefaultArithmetic() {
     return host;
 }
 
+// The host's MXCSR, x87 control word and status word back, exactly: the
+// flags the call raised go, the host's own stay, and an exception the host
+// unmasked cannot fire on its next instruction because of the call.
+#ifndef VELORIN_PLANT_CONTROL_WORD_KEPT
 inline void leaveDefaultArithmetic(const HostEnvironment& host) {
     restoreMxcsr(host.mxcsr);
     __asm__ __volatile__("fldenv %0" : : "m"(host.x87) : "memory");
 }
+#else
+// Planted fault for the host-abuse suite, never in the shipped DLL: the
+// default control word stays behind.
+inline void leaveDefaultArithmetic(const HostEnvironment& host) {
+    restoreMxcsr(host.mxcsr);
+    __asm__ __volatile__("fnclex" : : : "memory");
+}
+#endif
 
 }  // namespace fpu

@@ -29,6 +29,7 @@
 #else
 #include "chorus/ChorusEffect.h"
 #include "tools/benchmark/LadspaHost.h"
+#include "tools/benchmark/Lv2Host.h"
 #endif
 
 namespace {
@@ -196,21 +197,12 @@ int printReportFrom(const Options& options, const ThroughputOptions& throughput,
 }  // namespace
 #endif
 
-int main(int argc, char** argv) {
-    const Options options = parseOptions(argc, argv);
-    ThroughputOptions throughput;
-    BurstOptions burst;
-    if (options.quick) {
-        throughput.framesPerRepetition = 16384;
-        throughput.repetitions = 3;
-        burst.repetitions = 2;
-    }
-
 #if defined(_WIN32)
-    if (options.report) {
-        std::fprintf(stderr, "the report is the native program's\n");
-        return 2;
-    }
+namespace {
+
+// The DLL under Wine: our three voice counts, as records for the native
+// program's report.
+int measureTheDll(const ThroughputOptions& throughput, const BurstOptions& burst) {
     PluginLoader loader(builtPluginPath());
     if (!loader.loaded()) {
         std::fprintf(stderr, "%s\n", loader.error().c_str());
@@ -233,17 +225,14 @@ int main(int argc, char** argv) {
 #endif
     ours.clear();  // closes the effects while the DLL is still loaded
     return 0;
-#else
-    if (options.report) return printReportFrom(options, throughput, burst);
+}
 
-    std::vector<std::unique_ptr<BlockProcessor>> ours;
-    for (float voices : kVoicesValues) {
-        // The effect alone: an editor takes no part in processing.
-        AudioEffect* effect = new ChorusEffect(quietHost);
-        ours.push_back(std::make_unique<RecordProcessor>(effect->getAeffect(), voices));
-    }
-    std::vector<std::unique_ptr<LadspaPlugin>> plugins;
-    std::vector<ThroughputCase> competitorCases;
+}  // namespace
+#else
+namespace {
+
+// The LADSPA competitors that load, each at every block size.
+void addCompetitors(std::vector<std::unique_ptr<LadspaPlugin>>& plugins, std::vector<ThroughputCase>& cases) {
     for (const Competitor& c : competitors()) {
         std::string error;
         std::unique_ptr<LadspaPlugin> plugin = LadspaPlugin::load(c.file, c.label, c.controls, error);
@@ -251,10 +240,63 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "%s not measured: %s\n", c.name, error.c_str());
             continue;
         }
-        for (int block : kBlockSizes) competitorCases.push_back({c.name, plugin.get(), block});
+        for (int block : kBlockSizes) cases.push_back({c.name, plugin.get(), block});
         plugins.push_back(std::move(plugin));
     }
-    printRecords(measureOurs(ours, competitorCases, "native", throughput, burst));
+}
+
+// The same effect through the LV2 plug-in's entry, when it is built.
+void addLv2Plugin(std::vector<std::unique_ptr<Lv2Plugin>>& plugins, std::vector<ThroughputCase>& cases) {
+    const float voices[3] = {1.0f, 2.0f, 4.0f};
+    for (int v = 0; v < 3; ++v) {
+        std::string error;
+        std::unique_ptr<Lv2Plugin> plugin = Lv2Plugin::load(VELORIN_LV2_BINARY, voices[v], error);
+        if (!plugin) {
+            std::fprintf(stderr, "the LV2 plug-in not measured: %s\n", error.c_str());
+            return;
+        }
+        for (int block : kBlockSizes) cases.push_back({kLv2Cases[v], plugin.get(), block});
+        plugins.push_back(std::move(plugin));
+    }
+}
+
+// The linked-in effect, its LV2 entry and the competitors.
+int measureNatively(const ThroughputOptions& throughput, const BurstOptions& burst) {
+    std::vector<std::unique_ptr<BlockProcessor>> ours;
+    for (float voices : kVoicesValues) {
+        // The effect alone: an editor takes no part in processing.
+        AudioEffect* effect = new ChorusEffect(quietHost);
+        ours.push_back(std::make_unique<RecordProcessor>(effect->getAeffect(), voices));
+    }
+    std::vector<std::unique_ptr<LadspaPlugin>> competitorPlugins;
+    std::vector<std::unique_ptr<Lv2Plugin>> lv2Plugins;
+    std::vector<ThroughputCase> cases;
+    addCompetitors(competitorPlugins, cases);
+    addLv2Plugin(lv2Plugins, cases);
+    printRecords(measureOurs(ours, cases, "native", throughput, burst));
     return 0;
+}
+
+}  // namespace
+#endif
+
+int main(int argc, char** argv) {
+    const Options options = parseOptions(argc, argv);
+    ThroughputOptions throughput;
+    BurstOptions burst;
+    if (options.quick) {
+        throughput.framesPerRepetition = 16384;
+        throughput.repetitions = 3;
+        burst.repetitions = 2;
+    }
+#if defined(_WIN32)
+    if (options.report) {
+        std::fprintf(stderr, "the report is the native program's\n");
+        return 2;
+    }
+    return measureTheDll(throughput, burst);
+#else
+    if (options.report) return printReportFrom(options, throughput, burst);
+    return measureNatively(throughput, burst);
 #endif
 }

@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "chorus/FilterDesign.h"
+#include "chorus/OscillatorRotation.h"
 #include "chorus/ModulationOscillator.h"
 #include "chorus/WetFilter.h"
 #include "host/FloatingPointControl.h"

@@ -10,6 +10,7 @@ const char* const kTapCase = "tap-chorusflanger";
 const char* const kSwhCase = "swh-multivoice";
 const char* const kCapsCase = "caps-chorusI";
 const char* const kFloorCase = "floor";
+const char* const kLv2Cases[3] = {"velorin-lv2-1v", "velorin-lv2-2v", "velorin-lv2-4v"};
 
 namespace {
 
@@ -101,9 +102,16 @@ void printTarget(const char* what, const char* measure, double value, bool pass)
         std::printf("| %s | %s: %.2f | %s |\n", what, measure, value, pass ? "PASS" : "MISS");
 }
 
-}  // namespace
+// The figures the targets are judged by: worst cases over the block sizes.
+struct TargetFigures {
+    Worst floor[3] = {Worst{false}, Worst{false}, Worst{false}};  // ours / floor, native, per voice count
+    Worst tap{true};
+    Worst swh{true};
+    Worst dll{false};  // either DLL / native
+    Worst burst{false};
+};
 
-void printReport(const Records& records, const ReportContext& context) {
+void printThroughput(const Records& records, const ReportContext& context) {
     const ThroughputOptions& t = context.throughput;
     std::printf("## Throughput\n\n");
     int rounds = 0;
@@ -121,6 +129,7 @@ void printReport(const Records& records, const ReportContext& context) {
     for (int v = 0; v < 3; ++v) {
         for (const char* side : {kNative, kWine, kWine64})
             printThroughputRow(records, voiceLabels[v], buildName(side), side, kOurCases[v]);
+        printThroughputRow(records, voiceLabels[v], "LV2 plug-in, native", kNative, kLv2Cases[v]);
     }
     printThroughputRow(records, "Floor: oscillator and filter recurrences alone", "native", kNative, kFloorCase);
     printThroughputRow(records, "Floor: oscillator and filter recurrences alone", "DLL under Wine", kWine, kFloorCase);
@@ -132,85 +141,87 @@ void printReport(const Records& records, const ReportContext& context) {
         std::printf("\nCompetitor settings:\n");
         for (const std::string& note : context.competitorNotes) std::printf("- %s\n", note.c_str());
     }
+}
 
+struct Comparison {
+    std::string label;
+    const char* numeratorSide;
+    const char* numerator;
+    const char* denominatorSide;
+    const char* denominator;
+};
+
+std::vector<Comparison> comparisons() {
+    std::vector<Comparison> list;
+    const char* counts[3] = {"1 voice", "2 voices", "4 voices"};
+    for (int v = 0; v < 3; ++v)
+        list.push_back({std::string("our ") + counts[v] + " / floor, native", kNative, kOurCases[v], kNative, kFloorCase});
+    for (int v = 0; v < 3; ++v)
+        list.push_back({std::string("our ") + counts[v] + " / floor, DLL under Wine", kWine, kOurCases[v], kWine,
+                        kFloorCase});
+    list.push_back({"TAP Chorus/Flanger / our 2 voices", kNative, kTapCase, kNative, kOurCases[1]});
+    list.push_back({"swh Multivoice (2 per channel) / our 4 voices", kNative, kSwhCase, kNative, kOurCases[2]});
+    list.push_back({"caps ChorusI / our 2 voices", kNative, kCapsCase, kNative, kOurCases[1]});
+    for (const char* side : {kWine, kWine64}) {
+        for (int v = 0; v < 3; ++v)
+            list.push_back({std::string(buildName(side)) + " / native, " + counts[v], side, kOurCases[v], kNative,
+                            kOurCases[v]});
+    }
+    for (int v = 0; v < 3; ++v)
+        list.push_back({std::string("LV2 plug-in / native effect, ") + counts[v], kNative, kLv2Cases[v], kNative,
+                        kOurCases[v]});
+    return list;
+}
+
+void printRatios(const Records& records, TargetFigures& figures) {
     std::printf("\n## Ratios\n\nOurs / floor: how far above the two recurrences alone (each build against its own "
                 "floor). Theirs / ours: above 1 means ours is faster. DLL / native: above 1 means the DLL under Wine "
-                "is slower. Fastest runs, as in the table above.\n\n");
+                "is slower. LV2 / native: the same effect through the LV2 plug-in's entry. Fastest runs, as in the "
+                "table above.\n\n");
     std::printf("| ratio | block 64 | block 512 | block 4096 |\n|---|---:|---:|---:|\n");
-    struct Comparison {
-        const char* label;
-        const char* numeratorSide;
-        const char* numerator;
-        const char* denominatorSide;
-        const char* denominator;
-    };
-    const Comparison comparisons[] = {
-        {"our 1 voice / floor, native", kNative, kOurCases[0], kNative, kFloorCase},
-        {"our 2 voices / floor, native", kNative, kOurCases[1], kNative, kFloorCase},
-        {"our 4 voices / floor, native", kNative, kOurCases[2], kNative, kFloorCase},
-        {"our 1 voice / floor, DLL under Wine", kWine, kOurCases[0], kWine, kFloorCase},
-        {"our 2 voices / floor, DLL under Wine", kWine, kOurCases[1], kWine, kFloorCase},
-        {"our 4 voices / floor, DLL under Wine", kWine, kOurCases[2], kWine, kFloorCase},
-        {"TAP Chorus/Flanger / our 2 voices", kNative, kTapCase, kNative, kOurCases[1]},
-        {"swh Multivoice (2 per channel) / our 4 voices", kNative, kSwhCase, kNative, kOurCases[2]},
-        {"caps ChorusI / our 2 voices", kNative, kCapsCase, kNative, kOurCases[1]},
-        {"32-bit DLL under Wine / native, 1 voice", kWine, kOurCases[0], kNative, kOurCases[0]},
-        {"32-bit DLL under Wine / native, 2 voices", kWine, kOurCases[1], kNative, kOurCases[1]},
-        {"32-bit DLL under Wine / native, 4 voices", kWine, kOurCases[2], kNative, kOurCases[2]},
-        {"64-bit DLL under Wine / native, 1 voice", kWine64, kOurCases[0], kNative, kOurCases[0]},
-        {"64-bit DLL under Wine / native, 2 voices", kWine64, kOurCases[1], kNative, kOurCases[1]},
-        {"64-bit DLL under Wine / native, 4 voices", kWine64, kOurCases[2], kNative, kOurCases[2]},
-    };
-    // Worst cases over the block sizes: the largest ours / floor natively
-    // per voice count, the smallest theirs / ours, the largest DLL / native.
-    Worst floor1{false}, floor2{false}, floor4{false}, tap{true}, swh{true}, dll{false};
-    for (const Comparison& c : comparisons) {
-        std::printf("| %s |", c.label);
+    for (const Comparison& c : comparisons()) {
+        std::printf("| %s |", c.label.c_str());
         for (int block : kBlockSizes) {
             const double r = ratio(find(records, c.numeratorSide, c.numerator, block),
                                    find(records, c.denominatorSide, c.denominator, block));
             printRatioCell(r);
-            const bool nativeFloor = c.denominator == kFloorCase && c.numeratorSide == kNative;
-            if (nativeFloor && c.numerator == kOurCases[0]) floor1.add(r);
-            if (nativeFloor && c.numerator == kOurCases[1]) floor2.add(r);
-            if (nativeFloor && c.numerator == kOurCases[2]) floor4.add(r);
-            if (c.numerator == kTapCase) tap.add(r);
-            if (c.numerator == kSwhCase) swh.add(r);
-            if (c.numeratorSide == kWine && c.denominatorSide == kNative) dll.add(r);
+            for (int v = 0; v < 3; ++v) {
+                if (c.numeratorSide == kNative && c.numerator == kOurCases[v] && c.denominator == kFloorCase)
+                    figures.floor[v].add(r);
+            }
+            if (c.numerator == kTapCase) figures.tap.add(r);
+            if (c.numerator == kSwhCase) figures.swh.add(r);
+            if (c.numeratorSide != kNative && c.denominatorSide == kNative) figures.dll.add(r);
         }
         std::printf("\n");
     }
+}
 
-    // The 64-bit DLL is held to the same target as the 32-bit one.
-    for (int v = 0; v < 3; ++v) {
-        for (int block : kBlockSizes)
-            dll.add(ratio(find(records, kWine64, kOurCases[v], block), find(records, kNative, kOurCases[v], block)));
-    }
-
+void printBursts(const Records& records, const ReportContext& context, TargetFigures& figures) {
     const BurstOptions& b = context.burst;
     std::printf("\n## Decay after a burst\n\nBlocks of %d frames: %.1f s of -12 dBFS noise, %.1f s of full-scale noise, "
                 "then %.1f s of silence while the filter state and the delay line decay through the denormal range. "
-                "Each block keeps its cheapest of %d runs; the median round by ratio is shown; the dearest single timing in the silence includes "
-                "preemption; denormal outputs counts the output samples of the silence (first run) in the denormal "
-                "range, the evidence that the decay passes it.\n\n",
+                "Each block keeps its cheapest of %d runs; the median round by ratio is shown; the dearest single "
+                "timing in the silence includes preemption; denormal outputs counts the output samples of the "
+                "silence (first run) in the denormal range, the evidence that the decay passes it.\n\n",
                 b.blockSize, b.noiseSeconds, b.burstSeconds, b.silenceSeconds, b.repetitions);
     std::printf("| voices | build | noise block | dearest silent block | at (s after burst) | ratio | dearest single "
                 "timing | denormal outputs |\n|---|---|---:|---:|---:|---:|---:|---:|\n");
-    Worst burst{false};
     for (const char* side : {kNative, kWine, kWine64}) {
         for (int v = 0; v < 3; ++v) {
             const BurstResult* r = findBurst(records, side, kOurCases[v]);
             if (!r) continue;
             const double factor = r->maxSilentBlockNs / r->noiseBlockNs;
-            burst.add(factor);
+            figures.burst.add(factor);
             std::printf("| %d | %s | %.1f us | %.1f us | %.2f | %.2f | %.1f us | %ld |\n", kOurVoices[v],
-                        buildName(side), r->noiseBlockNs / 1000,
-                        r->maxSilentBlockNs / 1000, r->maxSilentAtSeconds, factor, r->worstRawBlockNs / 1000,
-                        r->denormalOutputs);
+                        buildName(side), r->noiseBlockNs / 1000, r->maxSilentBlockNs / 1000, r->maxSilentAtSeconds,
+                        factor, r->worstRawBlockNs / 1000, r->denormalOutputs);
         }
     }
+}
 
-    // The builds must do the same work to be compared at all.
+// The builds must do the same work to be compared at all.
+void printOutputIdentity(const Records& records) {
     for (const char* side : {kWine, kWine64}) {
         std::printf("\nOutput of this scenario, %s against native:", buildName(side));
         for (int v = 0; v < 3; ++v) {
@@ -228,22 +239,36 @@ void printReport(const Records& records, const ReportContext& context) {
         }
     }
     std::printf("\n");
+}
 
+void printTargets(const TargetFigures& f) {
     std::printf("\n## Targets (information only: a benchmark, not a test)\n\n| target | measured (worst block size) "
                 "| |\n|---|---|---|\n");
-    printTarget("our 1 voice at most 1.4x the floor (native)", "ours / floor", floor1.value,
-                floor1.value <= 1.4);
-    printTarget("our 2 voices at most 1.4x the floor (native)", "ours / floor", floor2.value,
-                floor2.value <= 1.4);
-    printTarget("our 4 voices at most 2.0x the floor (native)", "ours / floor", floor4.value,
-                floor4.value <= 2.0);
-    printTarget("our 2 voices at least 1.3x as fast as TAP Chorus/Flanger", "TAP / ours", tap.value,
-                tap.value >= 1.3);
+    const double floorLimits[3] = {1.4, 1.4, 2.0};
+    const char* floorTargets[3] = {"our 1 voice at most 1.4x the floor (native)",
+                                   "our 2 voices at most 1.4x the floor (native)",
+                                   "our 4 voices at most 2.0x the floor (native)"};
+    for (int v = 0; v < 3; ++v)
+        printTarget(floorTargets[v], "ours / floor", f.floor[v].value, f.floor[v].value <= floorLimits[v]);
+    printTarget("our 2 voices at least 1.3x as fast as TAP Chorus/Flanger", "TAP / ours", f.tap.value,
+                f.tap.value >= 1.3);
     printTarget("our 4 voices at least 1.3x as fast as swh Multivoice at 2 voices per channel", "swh / ours",
-                swh.value, swh.value >= 1.3);
-    printTarget("DLL under Wine at most 1.15x native", "DLL / native", dll.value, dll.value <= 1.15);
-    printTarget("no block after the burst above 1.5x a noise block", "dearest / noise block", burst.value,
-                burst.value <= 1.5);
+                f.swh.value, f.swh.value >= 1.3);
+    printTarget("each DLL under Wine, and the LV2 plug-in, at most 1.15x native", "DLL / native", f.dll.value,
+                f.dll.value <= 1.15);
+    printTarget("no block after the burst above 1.5x a noise block", "dearest / noise block", f.burst.value,
+                f.burst.value <= 1.5);
+}
+
+}  // namespace
+
+void printReport(const Records& records, const ReportContext& context) {
+    TargetFigures figures;
+    printThroughput(records, context);
+    printRatios(records, figures);
+    printBursts(records, context, figures);
+    printOutputIdentity(records);
+    printTargets(figures);
 }
 
 }  // namespace bench

@@ -12,6 +12,7 @@ namespace bench {
 
 // Names of the cases in the records.
 extern const char* const kOurCases[3];  // 1, 2 and 4 voices
+extern const char* const kLv2Cases[3];  // the same through the LV2 plug-in's entry
 constexpr int kOurVoices[3] = {1, 2, 4};
 extern const char* const kTapCase;
 extern const char* const kSwhCase;
