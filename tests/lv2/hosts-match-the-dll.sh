@@ -23,24 +23,7 @@ lv2_dir=$(cd "$lv2_dir" && pwd)  # hosts want an absolute path
 export LV2_PATH="$lv2_dir"
 
 # The sample data of two WAV files, compared byte for byte.
-same_samples() {
-    python3 - "$1" "$2" <<'PY'
-import struct, sys
-def samples(path):
-    b = open(path, 'rb').read()
-    i = 12
-    while i + 8 <= len(b):
-        cid, n = b[i:i + 4], struct.unpack('<I', b[i + 4:i + 8])[0]
-        if cid == b'data':
-            return b[i + 8:i + 8 + n]
-        i += 8 + n + (n & 1)
-    sys.exit('no data chunk in ' + path)
-a, b = samples(sys.argv[1]), samples(sys.argv[2])
-if a != b:
-    diff = next((k for k in range(0, min(len(a), len(b)), 4) if a[k:k + 4] != b[k:k + 4]), None)
-    sys.exit('differ: %d and %d bytes, first difference at sample %s' % (len(a), len(b), diff // 4 if diff is not None else '-'))
-PY
-}
+same_samples() { python3 "$(dirname "$0")/../../tools/same-samples.py" "$1" "$2"; }
 
 # Two seconds of stereo: different sines per channel under quiet noise,
 # as 32-bit float so that no host converts the samples.

@@ -55,20 +55,7 @@ lv2_render() {  # controls, output
 }
 
 # Whether two WAV files hold the same samples, bit for bit.
-same_samples() {
-    python3 - "$1" "$2" <<'PY'
-import struct, sys
-def samples(path):
-    b = open(path, 'rb').read()
-    i = 12
-    while i + 8 <= len(b):
-        cid, n = b[i:i + 4], struct.unpack('<I', b[i + 4:i + 8])[0]
-        if cid == b'data':
-            return b[i + 8:i + 8 + n]
-        i += 8 + n + (n & 1)
-sys.exit(0 if samples(sys.argv[1]) == samples(sys.argv[2]) else 1)
-PY
-}
+same_samples() { python3 "$root/tools/same-samples.py" "$1" "$2" >/dev/null 2>&1; }
 
 # A stereo spectrogram of the band where the guitar is (0 to 8 kHz).
 spectrogram() {
