@@ -41,7 +41,7 @@ while IFS='|' read -r rate controls blocks; do
     [ -n "$rate" ] || continue
     cases=$((cases + 1))
     input=$(input_at "$rate")
-    name=$(echo "$rate $controls" | tr ' =.' '_-p')
+    name=$(echo "$rate $controls" | sed 's/ /_/g; s/=/-/g; s/\./p/g')
     # shellcheck disable=SC2086
     options=$("$port_values" $controls)
     # shellcheck disable=SC2086
