@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "chorus/X87Trigonometry.h"
+
 namespace chorus {
 
 namespace {
@@ -22,7 +24,7 @@ FilterCoefficients designFilter(bool lowPass, float cutoff, float sampleRate) {
     if (!(fc <= highest)) fc = highest;
 
     const double theta = kPi * fc / fs;
-    const double k = lowPass ? 1.0 / std::tan(theta) : std::tan(theta);
+    const double k = lowPass ? 1.0 / tangent(theta) : tangent(theta);
     const double sqrt2 = std::sqrt(2.0);
     const double kk = k * k;
 

@@ -1,6 +1,6 @@
 #include "chorus/OscillatorRotation.h"
 
-#include <cmath>
+#include "chorus/X87Trigonometry.h"
 
 namespace chorus {
 
@@ -9,7 +9,8 @@ double modulationFrequency(float rate) { return 3.9 * static_cast<double>(rate) 
 OscillatorRotation oscillatorRotation(float rate, float sampleRate) {
     constexpr double kTwoPi = 2.0 * 3.14159265358979323846;
     const double omega = kTwoPi * modulationFrequency(rate) / static_cast<double>(sampleRate);
-    return {std::cos(omega), std::sin(omega)};
+    const SineAndCosine turn = sineAndCosine(omega);
+    return {turn.cosine, turn.sine};
 }
 
 }  // namespace chorus

@@ -1,6 +1,6 @@
 // What Rate derives when it is set: the modulation oscillator's rotation
-// per frame, computed in double with the C library's cosine and sine, never
-// per sample.
+// per frame, computed in double with the x87's cosine and sine
+// (X87Trigonometry.h), never per sample.
 #pragma once
 
 namespace chorus {

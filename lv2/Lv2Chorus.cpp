@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "host/FloatingPointControl.h"
+
 namespace {
 
 std::uint32_t bitsOf(float value) {
@@ -15,7 +17,9 @@ std::uint32_t bitsOf(float value) {
 // The effect starts with its default program, which is what the ports'
 // defaults convert to: a control still at its default is never applied.
 Lv2Chorus::Lv2Chorus(double sampleRate) : effect(nullptr) {
+    const fpu::HostEnvironment host = fpu::enterDefaultArithmetic();
     effect.setSampleRate(static_cast<float>(sampleRate));
+    fpu::leaveDefaultArithmetic(host);
     const lv2port::ControlPort* ports = lv2port::controlPorts();
     for (int i = 0; i < lv2port::kControlCount; ++i) appliedPortBits[i] = bitsOf(ports[i].defaultValue);
 }
@@ -38,16 +42,26 @@ void Lv2Chorus::activate() { effect.setProgram(effect.getProgram()); }
 
 // A control whose port holds what it held when last applied is left alone:
 // setting Cutoff or Rate redesigns the filter or the rotation, and setting
-// any value tells the effect's editor.
+// any value tells the effect's editor.  A change is applied in the
+// platform's default floating-point environment, as the DLL applies a
+// host's, so that the design gives the same bits whatever the host thread
+// runs with (many LV2 hosts flush denormals to zero).
 void Lv2Chorus::applyControls() {
     const lv2port::ControlPort* ports = lv2port::controlPorts();
+    bool entered = false;
+    fpu::HostEnvironment host;
     for (int i = 0; i < lv2port::kControlCount; ++i) {
         if (!controls[i]) continue;
         const float portValue = *controls[i];
         if (bitsOf(portValue) == appliedPortBits[i]) continue;
+        if (!entered) {
+            host = fpu::enterDefaultArithmetic();
+            entered = true;
+        }
         appliedPortBits[i] = bitsOf(portValue);
         effect.setParameter(ports[i].parameter, ports[i].toEffectValue(portValue));
     }
+    if (entered) fpu::leaveDefaultArithmetic(host);
 }
 
 void Lv2Chorus::run(std::uint32_t frames) {
