@@ -29,6 +29,11 @@ fi
 export WINEARCH="${arch:-win32}"
 export WINEDEBUG="${WINEDEBUG:--all}"
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+# One server for the prefix that outlives each program by half a minute: a
+# program starting just as the last one's server shuts down would lose its
+# connection ("recvmsg: Connection reset by peer").  When a server is
+# already running this does nothing.
+wineserver -p30 </dev/null >/dev/null 2>&1 || true
 if [ -z "${DISPLAY:-}" ]; then
     exec xvfb-run -a -s "-screen 0 1024x768x24" wine "$@"
 fi
