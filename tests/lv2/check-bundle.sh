@@ -1,6 +1,6 @@
 #!/bin/sh
 # The LV2 bundle as a host finds it: its Turtle files pass the LV2
-# validator (against Debian's installed LV2 specification), and its shared
+# validator (against the LV2 vocabulary Debian installs), and its shared
 # object exports lv2_descriptor and nothing else.
 # Usage: check-bundle.sh BUNDLE_DIRECTORY
 set -eu

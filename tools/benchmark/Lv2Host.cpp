@@ -3,6 +3,7 @@
 #include <dlfcn.h>
 #include <lv2/core/lv2.h>
 
+#include "chorus/ParameterIndex.h"
 #include "lv2/Lv2Ports.h"
 #include "lv2/Lv2Uri.h"
 
@@ -31,7 +32,7 @@ std::unique_ptr<Lv2Plugin> Lv2Plugin::load(const std::string& binary, float voic
     plugin->controls.resize(lv2port::kControlCount);
     for (int i = 0; i < lv2port::kControlCount; ++i) {
         plugin->controls[i] = lv2port::controlPorts()[i].defaultValue;
-        if (lv2port::controlPorts()[i].parameter == 8) plugin->controls[i] = voices;
+        if (lv2port::controlPorts()[i].parameter == chorus::kVoices) plugin->controls[i] = voices;
         plugin->descriptor->connect_port(plugin->handle, lv2port::kFirstControl + i, &plugin->controls[i]);
     }
     plugin->descriptor->connect_port(plugin->handle, lv2port::kClip, &plugin->clip);

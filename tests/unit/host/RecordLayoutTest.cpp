@@ -17,12 +17,8 @@ namespace {
 using hostview::IntPtr;
 using hostview::kOffsets;
 
-constexpr bool k64Bit = sizeof(void*) == 8;
-
-// A value whose low 32 bits alone would be a plausible number.
-IntPtr withHighBits(std::int32_t low) {
-    return k64Bit ? static_cast<IntPtr>((std::uint64_t{1} << 32) | static_cast<std::uint32_t>(low)) : low;
-}
+using hostview::k64Bit;
+using hostview::withHighBits;
 
 TEST(RecordLayout, EveryFieldIsWhereTheHostReadsIt) {
     RecordingEffect effect;

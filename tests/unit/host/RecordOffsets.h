@@ -60,4 +60,12 @@ inline IntPtr dispatch(void* record, std::int32_t opcode, std::int32_t index = 0
     return read<Dispatcher>(record, kOffsets.dispatcher)(record, opcode, index, value, ptr, opt);
 }
 
+constexpr bool k64Bit = sizeof(void*) == 8;
+
+// A pointer-sized value whose low 32 bits alone would be a plausible number
+// (`low`): what a host cutting a 64-bit value to 32 bits would see.
+inline IntPtr withHighBits(std::int32_t low) {
+    return k64Bit ? static_cast<IntPtr>((std::uint64_t{1} << 32) | static_cast<std::uint32_t>(low)) : low;
+}
+
 }  // namespace hostview

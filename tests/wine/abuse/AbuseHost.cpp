@@ -12,13 +12,6 @@ namespace {
 
 std::atomic<long> automations{0};
 
-std::string programFolder() {
-    char path[MAX_PATH];
-    const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string folder(path, length);
-    return folder.substr(0, folder.find_last_of("\\/") + 1);
-}
-
 bool isFullPath(const std::string& path) {
     return (path.size() > 1 && path[1] == ':') || (!path.empty() && (path[0] == '\\' || path[0] == '/'));
 }
@@ -67,8 +60,7 @@ void Plugin::start(float sampleRate, VstInt32 blockSize) const {
 
 void Plugin::close() {
     dispatch(effMainsChanged, 0, 0);
-    dispatch(effClose);
-    effect = nullptr;
+    PluginInstance::close();
 }
 
 std::size_t heapBytesInUse() {

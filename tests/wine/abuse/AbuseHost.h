@@ -1,7 +1,7 @@
 // The host of the abuse suite: it loads the plug-in DLL as hosts do
 // (LoadLibrary, then "main" with a host callback), hooks its imports, and
 // hands it guarded buffers.  Written for 32- and 64-bit processes alike:
-// the dispatcher's value and result take the types the record declares.
+// the dispatcher's and the callback's value and result are pointer-sized.
 #pragma once
 
 #include <windows.h>
@@ -12,20 +12,14 @@
 
 #include "host/AEffect.h"
 #include "tests/wine/abuse/GuardedMemory.h"
+#include "tools/PluginLoader.h"
 
 namespace abuse {
 
-template <typename>
-struct CallTypes;
-template <typename R, typename V>
-struct CallTypes<R(VELORIN_CALLBACK*)(AEffect*, VstInt32, VstInt32, V, void*, float)> {
-    using Result = R;
-    using Value = V;
-};
-using DispatchValue = CallTypes<AEffectDispatcherProc>::Value;
-using DispatchResult = CallTypes<AEffectDispatcherProc>::Result;
-using HostValue = CallTypes<audioMasterCallback>::Value;
-using HostResult = CallTypes<audioMasterCallback>::Result;
+using DispatchValue = VstIntPtr;
+using DispatchResult = VstIntPtr;
+using HostValue = VstIntPtr;
+using HostResult = VstIntPtr;
 
 // The host's callback: version 2400, 0 to everything else.  Thread-safe.
 HostResult VELORIN_CALLBACK hostCallback(AEffect* effect, VstInt32 opcode, VstInt32 index, HostValue value, void* ptr,
@@ -55,33 +49,16 @@ private:
     std::string problem;
 };
 
-// Typed calls on a record.
-class Plugin {
+// Typed calls on a record, with what a host does around them.
+class Plugin : public PluginInstance {
 public:
-    explicit Plugin(AEffect* effect = nullptr) : effect(effect) {}
-    AEffect* record() const { return effect; }
-
-    DispatchResult dispatch(VstInt32 opcode, VstInt32 index = 0, DispatchValue value = 0, void* ptr = nullptr,
-                            float opt = 0.0f) const {
-        return effect->dispatcher(effect, opcode, index, value, ptr, opt);
-    }
-    void process(float** inputs, float** outputs, VstInt32 frames) const {
-        effect->process(effect, inputs, outputs, frames);
-    }
-    void processReplacing(float** inputs, float** outputs, VstInt32 frames) const {
-        effect->processReplacing(effect, inputs, outputs, frames);
-    }
-    void setParameter(VstInt32 index, float value) const { effect->setParameter(effect, index, value); }
-    float getParameter(VstInt32 index) const { return effect->getParameter(effect, index); }
+    explicit Plugin(AEffect* effect = nullptr) : PluginInstance(effect) {}
 
     // What a host does before the first block: open, sample rate, block
     // size, resume.
     void start(float sampleRate, VstInt32 blockSize) const;
     // Suspend and effClose; the record is gone afterwards.
     void close();
-
-private:
-    AEffect* effect;
 };
 
 // Bytes in use on all the process's heaps, walked block by block.

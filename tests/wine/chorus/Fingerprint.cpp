@@ -14,6 +14,7 @@
 #include "chorus/FilterDesign.h"
 #include "chorus/OscillatorRotation.h"
 #include "tests/unit/chorus/GoldenScenarios.h"
+#include "tests/wine/chorus/DllChorus.h"
 #include "tools/PluginLoader.h"
 
 namespace {
@@ -30,22 +31,6 @@ public:
 
 private:
     std::uint64_t state = 14695981039346656037ull;
-};
-
-class DllChorus : public golden::Chorus {
-public:
-    explicit DllChorus(AEffect* record) : plugin(record) {}
-    ~DllChorus() override { plugin.close(); }
-    void setSampleRate(float rate) override { plugin.dispatch(effSetSampleRate, 0, 0, nullptr, rate); }
-    void setParameter(int index, float value) override { plugin.setParameter(index, value); }
-    void setProgram(int program) override { plugin.dispatch(effSetProgram, 0, program); }
-    void process(float** inputs, float** outputs, int frames, bool accumulate) override {
-        if (accumulate)
-            plugin.process(inputs, outputs, frames);
-        else
-            plugin.processReplacing(inputs, outputs, frames);
-    }
-    PluginInstance plugin;
 };
 
 // 0 to 1 in steps of 2^-16, then every 64th float of that range: the even

@@ -19,12 +19,8 @@ namespace {
 using hostview::IntPtr;
 using hostview::kOffsets;
 
-constexpr bool k64Bit = sizeof(void*) == 8;
-
-// A number whose low 32 bits alone look like `low`.
-IntPtr withHighBits(std::int32_t low) {
-    return k64Bit ? static_cast<IntPtr>((std::uint64_t{1} << 32) | static_cast<std::uint32_t>(low)) : low;
-}
+using hostview::k64Bit;
+using hostview::withHighBits;
 
 IntPtr hostAnswer = 2400;
 IntPtr HOSTVIEW_CDECL host(AEffect*, std::int32_t opcode, std::int32_t, IntPtr, void*, float) {
