@@ -17,4 +17,9 @@ public:
 
     // Called after every program change: repaint the whole window if open.
     virtual void programChanged() = 0;
+
+    // Called first thing when the effect is being destroyed, while it is
+    // still whole: the editor's last chance to show it, after which nothing
+    // of the editor may call the effect again.
+    virtual void effectClosing() = 0;
 };

@@ -7,6 +7,7 @@
 
 #include "chorus/ChorusEditorBase.h"
 #include "chorus/ParameterTable.h"
+#include "host/FloatingPointControl.h"
 
 namespace {
 
@@ -33,22 +34,15 @@ ChorusEffect::ChorusEffect(audioMasterCallback audioMaster, const platform::Samp
     : AudioEffect(audioMaster, kNumPrograms, kNumParams),
       oscSin(0.0),
       oscCos(1.0),
-      rotCos(1.0),
-      rotSin(0.0),
       delayLine(nullptr),
       writePos(0),
-      // The wet-path filter starts as a pass-through.
-      filterB1(0.0f),
       filterZ1(0.0f),
-      filterB2(0.0f),
       filterZ2(0.0f),
-      filterA0(1.0f),
-      filterA1(0.0f),
-      filterA2(0.0f),
       clipFlag(0),
       programs(),
-      previousFilterB1(0.0f),
-      previousFilterB2(0.0f),
+      // The wet-path filter starts as a pass-through.
+      coefficients(chorus::kPassThroughCoefficients),
+      blockCoefficients(chorus::kPassThroughCoefficients),
       sampleMemory(memory) {
     setNumInputs(2);
     setNumOutputs(2);
@@ -62,12 +56,21 @@ ChorusEffect::ChorusEffect(audioMasterCallback audioMaster, const platform::Samp
     // applies no program.
     delayLine = sampleMemory.allocate(kDelayLineLength);
     if (!delayLine) return;
-    setProgram(0);
-    previousFilterB1 = filterB1;
-    previousFilterB2 = filterB2;
+    {
+        // The host's thread may run with any rounding and precision; the
+        // coefficients must not depend on them.
+        const fpu::DefaultArithmetic arithmetic;
+        setProgram(0);
+    }
+    blockCoefficients = coefficients.newest();
 }
 
-ChorusEffect::~ChorusEffect() { sampleMemory.release(delayLine); }
+// The editor says goodbye while the effect is still whole: its window may
+// still paint the effect's values, and nothing may reach it afterwards.
+ChorusEffect::~ChorusEffect() {
+    if (chorusEditor) chorusEditor->effectClosing();
+    sampleMemory.release(delayLine);
+}
 
 void ChorusEffect::attachEditor(ChorusEditorBase* newEditor) {
     chorusEditor = newEditor;
@@ -83,11 +86,14 @@ void ChorusEffect::silenceDelayLine() { std::memset(delayLine, 0, kDelayLineLeng
 // (Filter, Cutoff) and the rotation (Rate).  Depth and Phase pass through
 // setParameter as well, which stores them unchanged and tells the editor;
 // the other four are read by the processing at the start of each block, and
-// the editor repaints its whole window after the change anyway.
+// the editor repaints its whole window after the change anyway.  The reset
+// is announced before the first value is set and after the last state is
+// written, so that no block running meanwhile can undo any part of it.
 void ChorusEffect::setProgram(VstInt32 program) {
     // The dispatcher passes only 0 to 15; a direct call with another index
     // is not applied.
     if (program < 0 || program >= kNumPrograms) return;
+    beginReset();
     curProgram = program;
     const ChorusProgram values = programs[program];
     setParameter(chorus::kFilter, values.filter);
@@ -100,7 +106,7 @@ void ChorusEffect::setProgram(VstInt32 program) {
     oscSin = 0.0;
     oscCos = 1.0;
     writePos = 0;
-    resetCount.store(resetCount.load(std::memory_order_relaxed) + 1, std::memory_order_release);
+    endReset();
 
     if (chorusEditor) chorusEditor->programChanged();
 }
@@ -128,9 +134,15 @@ void ChorusEffect::getProgramName(char* name) {
 
 // A rate that is not a positive finite number is ignored; otherwise the
 // program is applied again for the new rate, which silences the delay line
-// and restarts the oscillator.
+// and restarts the oscillator.  The wet filter starts from silence too: a
+// state built up by the filter of another rate, run through this rate's
+// filter, can ring out at many times the input's level.
 void ChorusEffect::setSampleRate(float rate) {
     if (!(rate > 0.0f && rate <= FLT_MAX)) return;  // NaN and infinity fail too
+    beginReset();
     sampleRate = rate;
+    filterZ1 = 0.0f;
+    filterZ2 = 0.0f;
     setProgram(curProgram);
+    endReset();
 }

@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "chorus/ChorusProgram.h"
+#include "chorus/CoefficientExchange.h"
 #include "host/AudioEffect.h"
 #include "host/Platform.h"
 
@@ -49,41 +50,47 @@ public:
     VstInt32 getClipFlag() const { return clipFlag.load(std::memory_order_relaxed); }
 
 private:
-    // The processing state and the programs, in their documented order.
+    // The processing state and the programs.  The oscillator, the delay line,
+    // the write position and the filter state belong to the audio thread;
+    // program and sample-rate changes reset them from other threads under
+    // the announcements below.
     double oscSin;
     double oscCos;
-    double rotCos;
-    double rotSin;
     float* delayLine;
     VstInt32 writePos;
-    float filterB1;
     float filterZ1;
-    float filterB2;
     float filterZ2;
-    float filterA0;
-    float filterA1;
-    float filterA2;
     std::atomic<VstInt32> clipFlag;
     ChorusProgram programs[kNumPrograms];
 
-    // The feedback coefficients that the previous block ran with (at first,
-    // those of construction): a block that finds others rescales the filter
-    // state to them.
-    float previousFilterB1;
-    float previousFilterB2;
+    // The filter coefficients and the rotation, derived when a value is set
+    // and taken whole by each block.
+    chorus::CoefficientExchange coefficients;
+
+    // The set the previous block ran with (at first, that of construction):
+    // a block that takes one with other feedback coefficients rescales the
+    // filter state to them, and one that finds no whole set keeps this one.
+    // The audio thread's own.
+    chorus::ProcessingCoefficients blockCoefficients;
 
     const platform::SampleMemory& sampleMemory;
     ChorusEditorBase* chorusEditor = nullptr;  // the editor, owned by the base class as `editor`
 
-    // Counts the resets of the processing state (program and sample-rate
-    // changes).  A block that runs while one happens on another thread sees
-    // the count change, does not write its oscillator and write position
-    // back over the reset and silences the ring again.  Acquire loads and
-    // release stores are plain moves on x86.
-    std::atomic<std::uint32_t> resetCount{0};
+    // Resets of the processing state (program and sample-rate changes) are
+    // announced: resetsBegun counts up before a reset touches the state,
+    // resetsEnded after it is done, so a reset is under way while they
+    // differ.  A block that overlapped one (under way at its start, or begun
+    // before its end) cannot know which of its writes the reset came after,
+    // so it establishes the reset's state itself once it has written back
+    // its own: silent ring and filter, the oscillator at its start.
+    std::atomic<std::uint32_t> resetsBegun{0};
+    std::atomic<std::uint32_t> resetsEnded{0};
+    void beginReset() { resetsBegun.fetch_add(1, std::memory_order_seq_cst); }
+    void endReset() { resetsEnded.fetch_add(1, std::memory_order_release); }
 
-    void designFilter();    // from the current program's Filter and Cutoff
-    void applyRotation();   // from the current program's Rate
+    // Derives the coefficients from the current program and the sample
+    // rate and publishes them.
+    void publishCoefficients();
     void silenceDelayLine();
 
     template <bool Accumulate>

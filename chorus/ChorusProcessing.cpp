@@ -57,11 +57,12 @@
 
 // Loop-carried state (oscillator, filter state, write position) and the
 // coefficients live in locals for the block and are written back at its
-// end, so a change of Rate, Filter or Cutoff that another thread makes
-// during a block takes effect from the next block rather than the next
-// frame.  A program or sample-rate change on another thread during the
-// block is seen through resetCount, and the block then leaves the reset
-// oscillator and write position alone.
+// end.  The coefficients come whole from the exchange (CoefficientExchange.h),
+// so a change of Rate, Filter or Cutoff that another thread makes during a
+// block takes effect from the next block, and never half.  A program or
+// sample-rate change on another thread that overlaps the block is seen
+// through its announcements, and the block then leaves the state the reset
+// promises.
 //
 // The loop functions live in a section of their own, .text.chorus_frames,
 // where tests/unit/chorus/check-frame-loops.sh inspects them: no function
@@ -528,16 +529,25 @@ FrameLoops frameLoopsFor(int voiceCount) {
     return {inOrderFourVoicesReplacing, pipelinedFourVoicesReplacing};
 }
 
-// A jump of the filter's feedback coefficients to a larger gain at DC would
-// multiply a state built up under the old filter: at a low cutoff the state
-// holds the signal scaled by about 1/p, with p = 1 + b1 + b2 the DC gain of
-// the recursive part, and a jump to a high cutoff would turn thousands into
-// a burst.  Scaling the state by p_old / p_new gives what the new filter
-// would hold for the same low-frequency content.  Only jumps that would
-// amplify are scaled: a jump down, a type switch at the same cutoff (both
-// types share p) and a set to the same value change nothing.
-//   p = (1 + b1) + b2;  if p_old > 0 and p_new > p_old:
-//   r = p_old / p_new;  z1 ← float(z1·r);  z2 ← float(z2·r)
+// A jump of the filter's feedback coefficients to a larger gain of its
+// recursive part would multiply a state built up under the old filter.  At
+// a low cutoff the state holds the signal's low frequencies scaled by about
+// 1/p, with p = 1 + b1 + b2 the recursive part's gain at DC, and a jump to a
+// high cutoff would turn thousands into a burst.  Near half the sample rate
+// (a cutoff close to the limit, at low sample rates) the state holds the
+// signal's highest frequencies scaled by about 1/q, with q = 1 − b1 + b2 its
+// gain at half the sample rate, and a jump away from there does the same.
+// Two rules, in this order, give the state the new filter would hold for
+// the same content; each applies only where the gain would grow, so a set
+// to the same value, a type switch at the same cutoff (both types share p
+// and q) and a jump that lowers a gain change nothing:
+//   DC:       p = (1 + b1) + b2;  if p_old > 0 and p_new > p_old:
+//             r = p_old / p_new;  z1 ← float(z1·r);  z2 ← float(z2·r)
+//   highest:  q = (1 − b1) + b2;  if q_old > 0 and q_new > q_old:
+//             r = q_old / q_new;  s = (z1 + z2)·0.5;  d = ((z1 − z2)·0.5)·r
+//             z1 ← float(s + d);  z2 ← float(s − d)
+// The second scales only the part of the state that alternates from frame
+// to frame: sweeping a low-pass down keeps its bass.
 inline void followCoefficientChange(float oldB1, float oldB2, const BlockValues& v, float& z1, float& z2) {
     const double pOld = add(add(1.0, oldB1), oldB2);
     const double pNew = add(add(1.0, v.filter.b1), v.filter.b2);
@@ -545,6 +555,15 @@ inline void followCoefficientChange(float oldB1, float oldB2, const BlockValues&
         const double r = div(pOld, pNew);
         z1 = toFloat(mul(z1, r));
         z2 = toFloat(mul(z2, r));
+    }
+    const double qOld = add(sub(1.0, oldB1), oldB2);
+    const double qNew = add(sub(1.0, v.filter.b1), v.filter.b2);
+    if (qOld > 0.0 && qNew > qOld) {
+        const double r = div(qOld, qNew);
+        const double sum = mul(add(z1, z2), 0.5);
+        const double difference = mul(mul(sub(z1, z2), 0.5), r);
+        z1 = toFloat(add(sum, difference));
+        z2 = toFloat(sub(sum, difference));
     }
 }
 
@@ -559,6 +578,13 @@ void clearNonFinite(float& z1, float& z2, float* ring) {
     }
 }
 
+// Vector stores rather than memset: the audio thread calls no library
+// function.
+void silenceRing(float* ring) {
+    const __m128 zero = _mm_setzero_ps();
+    for (int i = 0; i < ChorusEffect::kDelayLineLength; i += 4) _mm_storeu_ps(ring + i, zero);
+}
+
 }  // namespace
 
 template <bool Accumulate>
@@ -569,7 +595,10 @@ VELORIN_REALIGN_STACK void ChorusEffect::processBlock(float** inputs, float** ou
     // arithmetic of the block moves across it.  The block does no x87 work,
     // so the host's x87 control and status words stay as they are.
     const std::uint32_t hostMxcsr = fpu::enterBlockMxcsr();
-    const std::uint32_t resetsAtStart = resetCount.load(std::memory_order_acquire);
+    // Whether a reset is under way (ended read first: if both agree, every
+    // reset begun by then had ended before), and how many had begun.
+    const std::uint32_t resetsEndedAtStart = resetsEnded.load(std::memory_order_acquire);
+    const std::uint32_t resetsBegunAtStart = resetsBegun.load(std::memory_order_acquire);
 
     // Recovery from non-finite values of an earlier block.
     if (!isFinite(filterZ1) || !isFinite(filterZ2)) clearNonFinite(filterZ1, filterZ2, delayLine);
@@ -578,17 +607,22 @@ VELORIN_REALIGN_STACK void ChorusEffect::processBlock(float** inputs, float** ou
         oscCos = 1.0;
     }
 
-    // Per-block values from the current program, each field read once.
+    // Per-block values from the current program, each field read once, and
+    // the newest whole set of coefficients (or, failing that, the previous
+    // block's).
     const ChorusProgram& p = programs[curProgram];
     const float rate = p.rate, depth = p.depth, predelay = p.predelay;
     const float phase = p.phase, dry = p.dry, wet = p.wet, voices = p.voices;
+    const chorus::ProcessingCoefficients previous = blockCoefficients;
+    coefficients.takeNewest(blockCoefficients);
+    const chorus::FilterCoefficients& c = blockCoefficients.filter;
 
     const chorus::SweepValues sweep = chorus::sweepValues(rate, depth, predelay, sampleRate);
-    const chorus::WetFilterCoefficients filter = {filterA0, filterA1, filterA2, filterB1, filterB2};
+    const chorus::WetFilterCoefficients filter = {c.a0, c.a1, c.a2, c.b1, c.b2};
     const BlockValues v = {sweep.modDepth,
                            sweep.centerDelay,
-                           rotCos,
-                           rotSin,
+                           blockCoefficients.rotation.cosine,
+                           blockCoefficients.rotation.sine,
                            dry,
                            chorus::isPhaseReversed(phase) ? -wet : wet,
                            filter,
@@ -605,11 +639,8 @@ VELORIN_REALIGN_STACK void ChorusEffect::processBlock(float** inputs, float** ou
 
     // The filter state follows a change of the feedback coefficients since
     // the previous block.
-    if (v.filter.b1 != previousFilterB1 || v.filter.b2 != previousFilterB2) {
-        followCoefficientChange(previousFilterB1, previousFilterB2, v, st.z1, st.z2);
-        previousFilterB1 = v.filter.b1;
-        previousFilterB2 = v.filter.b2;
-    }
+    if (v.filter.b1 != previous.filter.b1 || v.filter.b2 != previous.filter.b2)
+        followCoefficientChange(previous.filter.b1, previous.filter.b2, v, st.z1, st.z2);
     const bool pipelined = pipelinedLoopsCover(v, st);
 
     // Split the block where the write position wraps, so that the loops
@@ -640,20 +671,28 @@ VELORIN_REALIGN_STACK void ChorusEffect::processBlock(float** inputs, float** ou
         st.writePos &= kRingMask;
     }
 
-    // Write back.  The filter state always stays with the effect (a program
-    // change keeps it too).  If a program or sample-rate change reset the
-    // processing on another thread meanwhile, the reset oscillator and write
-    // position stay, and the samples this block wrote after the reset are
-    // silenced again, so the next block starts as a reset promises.
+    // Write back, then look whether a program or sample-rate change on
+    // another thread overlapped the block: it may have reset the state
+    // before this block's writes, which would undo it.  The fence keeps the
+    // look after the writes; a reset begun after the look writes its state
+    // after them.  An overlapped block leaves the state a reset leaves, a
+    // silent ring and filter (a sample-rate change silences the filter) and
+    // the oscillator at its start.
     filterZ1 = st.z1;
     filterZ2 = st.z2;
+    oscSin = st.oscSin;
+    oscCos = st.oscCos;
+    writePos = static_cast<VstInt32>(st.writePos);
     if (st.clipped) clipFlag.store(1, std::memory_order_relaxed);
-    if (resetCount.load(std::memory_order_acquire) == resetsAtStart) {
-        oscSin = st.oscSin;
-        oscCos = st.oscCos;
-        writePos = static_cast<VstInt32>(st.writePos);
-    } else {
-        for (int i = 0; i < kDelayLineLength; ++i) delayLine[i] = 0.0f;
+    std::atomic_thread_fence(std::memory_order_seq_cst);
+    if (resetsEndedAtStart != resetsBegunAtStart ||
+        resetsBegun.load(std::memory_order_relaxed) != resetsBegunAtStart) {
+        filterZ1 = 0.0f;
+        filterZ2 = 0.0f;
+        oscSin = 0.0;
+        oscCos = 1.0;
+        writePos = 0;
+        silenceRing(delayLine);
     }
     fpu::restoreMxcsr(hostMxcsr);
 }

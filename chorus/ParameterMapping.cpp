@@ -1,6 +1,6 @@
 // setParameter and getParameter: values are stored unconverted in
-// the current program; Filter and Cutoff design the filter, Rate sets the
-// oscillator's rotation.
+// the current program; Filter, Cutoff and Rate derive the filter
+// coefficients and the oscillator's rotation.
 #include "chorus/ChorusEditorBase.h"
 #include "chorus/ChorusEffect.h"
 #include "chorus/FilterDesign.h"
@@ -10,11 +10,7 @@
 void ChorusEffect::setParameter(VstInt32 index, float value) {
     if (const chorus::ParameterInfo* info = chorus::parameterInfo(index)) {
         programs[curProgram].*(info->field) = value;
-        switch (info->derives) {
-            case chorus::Derives::filterCoefficients: designFilter(); break;
-            case chorus::Derives::oscillatorRotation: applyRotation(); break;
-            case chorus::Derives::nothing: break;
-        }
+        if (info->derives != chorus::Derives::nothing) publishCoefficients();
     }
     // Every call tells the editor, an index outside 0 to 8 included.
     if (chorusEditor) chorusEditor->parameterChanged(index, value);
@@ -25,19 +21,16 @@ float ChorusEffect::getParameter(VstInt32 index) {
     return info ? programs[curProgram].*(info->field) : 0.0f;
 }
 
-// All five coefficients are replaced together; the filter state stays.
-void ChorusEffect::designFilter() {
+// The filter and the rotation are derived together, each from the values
+// as they are now: another thread may be setting the other one, and the set
+// published last must hold both.  The ticket is taken after the value was
+// stored and before the values are read (CoefficientExchange.h).  The
+// filter state stays.
+void ChorusEffect::publishCoefficients() {
+    const std::uint32_t ticket = coefficients.takeTicket();
     const ChorusProgram& p = programs[curProgram];
-    const chorus::FilterCoefficients c = chorus::designFilter(chorus::isLowPass(p.filter), p.cutoff, sampleRate);
-    filterA0 = c.a0;
-    filterA1 = c.a1;
-    filterA2 = c.a2;
-    filterB1 = c.b1;
-    filterB2 = c.b2;
-}
-
-void ChorusEffect::applyRotation() {
-    const chorus::OscillatorRotation r = chorus::oscillatorRotation(programs[curProgram].rate, sampleRate);
-    rotCos = r.cosine;
-    rotSin = r.sine;
+    const float filter = p.filter, cutoff = p.cutoff, rate = p.rate, rateHz = sampleRate;
+    const chorus::ProcessingCoefficients set = {chorus::designFilter(chorus::isLowPass(filter), cutoff, rateHz),
+                                                chorus::oscillatorRotation(rate, rateHz)};
+    coefficients.publish(ticket, set);
 }

@@ -6,6 +6,7 @@
 
 #include "chorus/ChorusEffect.h"
 #include "editor/SkinBitmap.h"
+#include "host/FloatingPointControl.h"
 #include "host/ModuleHandle.h"
 
 namespace {
@@ -57,17 +58,31 @@ void releaseGdiObject(Handle& object) {
 
 ChorusEditor::ChorusEditor(ChorusEffect* effect) : ChorusEditorBase(effect) {}
 
+// The effect tells its editor before any part of it is gone; an editor
+// deleted on its own says goodbye in its destructor.  Either way the window
+// goes afterwards, so that no message reaches the editor or the effect
+// again.
 ChorusEditor::~ChorusEditor() {
-    if (IsWindow(window) && IsWindowVisible(window)) {
-        // The effect is already gone: no clip report may be read while the
-        // box below runs its message loop.
-        KillTimer(window, kClipTimer);
-        MessageBoxA(nullptr, "Thank you for using Velorin!", ":-)", MB_OK);
-    }
-    // The host closed the effect without closing its editor: take the window
-    // down so that no message can reach this object once it is freed.
+    sayFarewell();
     close();
     window = nullptr;
+}
+
+void ChorusEditor::effectClosing() {
+    sayFarewell();
+    close();
+}
+
+// The host closed the effect without closing its editor.  While the box runs
+// its message loop the window keeps painting the effect's values, but takes
+// no input: a drag would set values and tell a host that is closing us.
+void ChorusEditor::sayFarewell() {
+    if (!IsWindow(window) || !IsWindowVisible(window)) return;
+    farewell = true;
+    drag.end();
+    if (GetCapture() == window) ReleaseCapture();
+    KillTimer(window, kClipTimer);
+    MessageBoxA(nullptr, "Thank you for using Velorin!", ":-)", MB_OK);
 }
 
 ChorusEffect& ChorusEditor::chorus() const { return *static_cast<ChorusEffect*>(effect); }
@@ -85,6 +100,7 @@ VstInt32 ChorusEditor::open(void* parentWindow) {
         holdsClass = true;
     }
     drag.end();
+    farewell = false;
     skin = nullptr;
     dataBlank = 1;  // a new window shows the skin's empty DATA box
 
@@ -169,10 +185,10 @@ LRESULT ChorusEditor::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
         if (wParam == kClipTimer) updateClipLed();
         return 0;
     case WM_MOUSEMOVE:
-        mouseMove(x, y);
+        if (!farewell) mouseMove(x, y);
         return 0;
     case WM_LBUTTONDOWN:
-        mouseDown(x, y);
+        if (!farewell) mouseDown(x, y);
         return 0;
     case WM_LBUTTONUP:
         mouseUp(x, y);
@@ -242,6 +258,7 @@ void ChorusEditor::mouseDown(int x, int y) {
         // Jump the knob to the pointer's direction at once.
         SendMessageA(window, WM_MOUSEMOVE, 0, MAKELPARAM(x, y));
     } else if (action.kind == controls::MouseAction::kPressButton) {
+        const fpu::DefaultArithmetic arithmetic;
         chorus().setParameter(action.parameter, action.value);
         invalidate(action.button->pairFirst, false);
         invalidate(action.button->pairSecond, false);
@@ -252,13 +269,7 @@ void ChorusEditor::mouseMove(int x, int y) {
     const controls::MouseAction action = drag.move(x, y);
     switch (action.kind) {
     case controls::MouseAction::kSetKnob:
-        // Set the value as every control of the editor does (the buttons do
-        // only this), then hand it to the base class's automation service,
-        // which sets it again and tells the host so that it can record the
-        // move.  The repeat stores the same value and derives the same
-        // coefficients.
-        chorus().setParameter(action.parameter, action.value);
-        chorus().setParameterAutomated(action.parameter, action.value);
+        setKnobValue(action.parameter, action.value);
         showParameterValue(action.parameter);
         invalidate(controls::knobSquare(*action.knob), true);
         break;
@@ -271,6 +282,18 @@ void ChorusEditor::mouseMove(int x, int y) {
     default:
         break;
     }
+}
+
+// Set the value as every control of the editor does (the buttons do only
+// this), then hand it to the base class's automation service, which sets it
+// again and tells the host so that it can record the move.  The repeat
+// stores the same value and derives the same coefficients.  The host's UI
+// thread may run with any rounding and precision: the coefficients are
+// derived as a host's own setParameter derives them.
+void ChorusEditor::setKnobValue(int index, float value) {
+    const fpu::DefaultArithmetic arithmetic;
+    chorus().setParameter(index, value);
+    chorus().setParameterAutomated(index, value);
 }
 
 void ChorusEditor::mouseUp(int, int) {

@@ -24,6 +24,7 @@ public:
 
     void parameterChanged(VstInt32 index, float value) override;
     void programChanged() override;
+    void effectClosing() override;
 
 private:
     // The effect this editor shows; the constructor takes no other kind.
@@ -33,6 +34,7 @@ private:
     LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
     // Window lifecycle.
+    void sayFarewell();
     void createResources();
     void destroyResources();
     void detachFromWindow();
@@ -49,6 +51,7 @@ private:
     void mouseDown(int x, int y);
     void mouseMove(int x, int y);
     void mouseUp(int x, int y);
+    void setKnobValue(int index, float value);
     void invalidate(const layout::Area& area, bool erase);
 
     // DATA display.
@@ -71,4 +74,6 @@ private:
     // An open() not yet matched by close(): this editor holds one count of
     // the shared window class.
     bool holdsClass = false;
+    // The farewell box is up: the window still paints, but takes no input.
+    bool farewell = false;
 };

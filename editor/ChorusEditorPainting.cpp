@@ -6,6 +6,7 @@
 #include "chorus/ChorusEffect.h"
 #include "editor/ChorusEditor.h"
 #include "editor/SkinBitmap.h"
+#include "host/FloatingPointControl.h"
 
 void ChorusEditor::paintBackground(HDC dc) {
     if (skin) skin->copyTo(dc, 0, 0, layout::kWidth, layout::kHeight, 0, 0);
@@ -78,8 +79,11 @@ void ChorusEditor::updateClipLed() {
 void ChorusEditor::showParameterValue(int index) {
     char text[64] = "";
     char unit[16] = "";
-    chorus().getParameterDisplay(index, text);
-    chorus().getParameterLabel(index, unit);
+    {
+        const fpu::DefaultArithmetic arithmetic;  // the texts a host would get
+        chorus().getParameterDisplay(index, text);
+        chorus().getParameterLabel(index, unit);
+    }
     // The unit follows the value without a separator: "8040Hz", "-6.0dB".
     text[sizeof text - 1] = 0;
     unit[sizeof unit - 1] = 0;

@@ -115,4 +115,19 @@ inline void leaveDefaultArithmetic(const HostEnvironment& host) {
 }
 #endif
 
+// The default environment for as long as it lives, for calls that reach the
+// effect other than through the plug-in record: the editor's own, on the
+// host's UI thread; the effect's first program, on whatever thread makes
+// it; an LV2 host's activation.
+class DefaultArithmetic {
+public:
+    DefaultArithmetic() : host(enterDefaultArithmetic()) {}
+    ~DefaultArithmetic() { leaveDefaultArithmetic(host); }
+    DefaultArithmetic(const DefaultArithmetic&) = delete;
+    DefaultArithmetic& operator=(const DefaultArithmetic&) = delete;
+
+private:
+    HostEnvironment host;
+};
+
 }  // namespace fpu

@@ -17,9 +17,10 @@ std::uint32_t bitsOf(float value) {
 // The effect starts with its default program, which is what the ports'
 // defaults convert to: a control still at its default is never applied.
 Lv2Chorus::Lv2Chorus(double sampleRate) : effect(nullptr) {
-    const fpu::HostEnvironment host = fpu::enterDefaultArithmetic();
-    effect.setSampleRate(static_cast<float>(sampleRate));
-    fpu::leaveDefaultArithmetic(host);
+    {
+        const fpu::DefaultArithmetic arithmetic;
+        effect.setSampleRate(static_cast<float>(sampleRate));
+    }
     const lv2port::ControlPort* ports = lv2port::controlPorts();
     for (int i = 0; i < lv2port::kControlCount; ++i) appliedPortBits[i] = bitsOf(ports[i].defaultValue);
 }
@@ -38,7 +39,11 @@ void Lv2Chorus::connectPort(std::uint32_t port, void* data) {
     }
 }
 
-void Lv2Chorus::activate() { effect.setProgram(effect.getProgram()); }
+// Hosts activate from any thread, under its floating-point settings.
+void Lv2Chorus::activate() {
+    const fpu::DefaultArithmetic arithmetic;
+    effect.setProgram(effect.getProgram());
+}
 
 // A control whose port holds what it held when last applied is left alone:
 // setting Cutoff or Rate redesigns the filter or the rotation, and setting

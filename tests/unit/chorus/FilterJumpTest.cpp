@@ -27,12 +27,17 @@ float bassSample(int n, float sampleRate) {
                               0.05 * std::sin(2 * kPi * 3000 * t));
 }
 
+// The same with a tone just below half the sample rate, which a filter at
+// its highest cutoff holds in its state many times over.
+float brightSample(int n, float sampleRate) { return bassSample(n, sampleRate) + 0.1f * (n % 2 ? -0.98f : 1.0f); }
+
 struct Jump {
     const char* name;
     float filter;
     float cutoff;
     float sampleRate;
     std::function<void(ChorusEffect&)> apply;
+    float (*signal)(int n, float sampleRate) = bassSample;
 };
 
 struct Peaks {
@@ -55,7 +60,7 @@ Peaks peaksAroundJump(const Jump& jump) {
     for (int first = 0; first < before + after; first += 512) {
         if (first >= before && first - 512 < before) jump.apply(effect);
         for (int k = 0; k < 512; ++k) {
-            in[k] = bassSample(first + k, jump.sampleRate);
+            in[k] = jump.signal(first + k, jump.sampleRate);
             peaks.input = std::max(peaks.input, std::fabs(in[k]));
         }
         float* inputs[2] = {in.data(), in.data()};
@@ -87,6 +92,15 @@ TEST(FilterJump, ThePeakAfterAJumpStaysNearTheInputPeak) {
         {"low-pass 80 Hz, 96 kHz to 44.1 kHz", 0.0f, 0.0f, 96000.0f, setSampleRate(44100.0f)},
         {"low-pass 80 Hz, 44.1 kHz to 96 kHz", 0.0f, 0.0f, 44100.0f, setSampleRate(96000.0f)},
         {"high-pass 80 Hz, 96 kHz to 22.05 kHz", 1.0f, 0.0f, 96000.0f, setSampleRate(22050.0f)},
+        // At 8 and 22.05 kHz the highest cutoffs meet the design's limit,
+        // 0.49 times the sample rate, where the state holds the highest
+        // frequencies hundreds of times over.
+        {"high-pass at the limit, 8 kHz to 384 kHz", 1.0f, 1.0f, 8000.0f, setSampleRate(384000.0f), brightSample},
+        {"low-pass at the limit, 8 kHz to 44.1 kHz", 0.0f, 1.0f, 8000.0f, setSampleRate(44100.0f), brightSample},
+        {"low-pass 80 Hz, 384 kHz to 8 kHz", 0.0f, 0.0f, 384000.0f, setSampleRate(8000.0f)},
+        {"high-pass at the 8 kHz limit to 300 Hz", 1.0f, 1.0f, 8000.0f, set(kCutoff, 0.014f), brightSample},
+        {"low-pass at the 8 kHz limit to 600 Hz", 0.0f, 1.0f, 8000.0f, set(kCutoff, 0.033f), brightSample},
+        {"high-pass at the 22.05 kHz limit to 80 Hz", 1.0f, 1.0f, 22050.0f, set(kCutoff, 0.0f), brightSample},
     };
     for (const Jump& jump : jumps) {
         const Peaks peaks = peaksAroundJump(jump);

@@ -128,8 +128,8 @@ std::vector<Scenario> buildScenarios() {
 
     // The filter state follows the feedback coefficients: a low-pass at 80 Hz
     // jumps to 16 kHz (scaled), switches type at the same cutoff (not
-    // scaled), drops back to 80 Hz (not scaled) and rises to a middle cutoff
-    // as a high-pass (scaled); the signal is bass-heavy.
+    // scaled), drops back to 80 Hz (the alternating half scaled) and rises to
+    // a middle cutoff as a high-pass (scaled); the signal is bass-heavy.
     Scenario jumps = make("CutoffAndTypeJumps", 44100.0f, {{F, 0.0f}, {C, 0.0f}, {V, 0.1f}}, 9000, Signal::sines);
     jumps.events = {
         {Event::Kind::parameter, 3000, C, 1.0f},
@@ -139,11 +139,23 @@ std::vector<Scenario> buildScenarios() {
         {Event::Kind::parameter, 8000, C, 0.4f},
     };
     list.push_back(jumps);
-    // A lower sample rate raises the gain at DC of the same cutoff's filter.
-    Scenario rateDrop = make("SampleRateDropScalesTheFilterState", 96000.0f, {{F, 0.0f}, {C, 0.0f}, {V, 0.9f}}, 9000,
+    // A new sample rate starts the filter from silence, as it does the ring.
+    Scenario rateDrop = make("SampleRateDropSilencesTheFilter", 96000.0f, {{F, 0.0f}, {C, 0.0f}, {V, 0.9f}}, 9000,
                              Signal::sines, 17, 900);
     rateDrop.events = {{Event::Kind::sampleRate, 5000, 0, 44100.0f}};
     list.push_back(rateDrop);
+    // At 8 kHz the highest cutoff is the design's limit, where the state
+    // holds the highest frequencies many times over: jumps down from there,
+    // as a high-pass and as a low-pass, scale its alternating half.
+    Scenario nearNyquist = make("JumpsDownFromTheHighestCutoffAt8000", 8000.0f, {{F, 1.0f}, {C, 1.0f}, {V, 0.1f}},
+                                9000, Signal::noise, 29, 800);
+    nearNyquist.events = {
+        {Event::Kind::parameter, 3000, C, 0.02f},
+        {Event::Kind::parameter, 4500, F, 0.0f},
+        {Event::Kind::parameter, 4500, C, 1.0f},
+        {Event::Kind::parameter, 6500, C, 0.05f},
+    };
+    list.push_back(nearNyquist);
 
     // The highest sample rate a host offers, across the ring's wrap (a third
     // of a second there), through process in odd-sized blocks; and the

@@ -68,9 +68,11 @@ void ReferenceChorus::setProgram(int program) {
     resetProcessing();
 }
 
+// A new rate also starts the wet filter from silence.
 void ReferenceChorus::setSampleRate(float rate) {
     if (!(rate > 0.0f) || !std::isfinite(rate)) return;  // a broken rate keeps the previous one
     sampleRate = rate;
+    z1 = z2 = 0.0f;
     setProgram(currentProgram);
 }
 
@@ -117,7 +119,9 @@ void ReferenceChorus::process(const float* inL, const float* inR, float* outL, f
 
     // The filter state follows a change of the feedback coefficients since
     // the previous block, when the change raises the recursive part's gain
-    // at DC, p = (1 + b1) + b2.
+    // at DC, p = (1 + b1) + b2, and then when it raises its gain at half the
+    // sample rate, q = (1 − b1) + b2; the second scales only the state's
+    // alternating half, (z1 − z2)/2.
     if (b1 != previousB1 || b2 != previousB2) {
         const Exact pOld = add(add(I(1), F(previousB1)), F(previousB2));
         const Exact pNew = add(add(I(1), F(b1)), F(b2));
@@ -125,6 +129,16 @@ void ReferenceChorus::process(const float* inL, const float* inR, float* outL, f
             const Exact r = divide(pOld, pNew);
             z1 = multiply(F(z1), r).toFloat();
             z2 = multiply(F(z2), r).toFloat();
+        }
+        const Exact qOld = add(subtract(I(1), F(previousB1)), F(previousB2));
+        const Exact qNew = add(subtract(I(1), F(b1)), F(b2));
+        if (I(0) < qOld && qOld < qNew) {
+            const Exact r = divide(qOld, qNew);
+            const Exact half = D(0.5);
+            const Exact sum = multiply(add(F(z1), F(z2)), half);
+            const Exact difference = multiply(multiply(subtract(F(z1), F(z2)), half), r);
+            z1 = add(sum, difference).toFloat();
+            z2 = subtract(sum, difference).toFloat();
         }
         previousB1 = b1;
         previousB2 = b2;

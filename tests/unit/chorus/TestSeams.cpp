@@ -18,6 +18,7 @@ public:
         log.values.push_back(value);
     }
     void programChanged() override { log.entries.push_back("programChanged"); }
+    void effectClosing() override { log.entries.push_back("effectClosing"); }
 
     EditorLog log;
 };

@@ -38,18 +38,18 @@ extern int liveSampleBuffers;
 struct ChorusEffectInspector {
     static double oscSin(const ChorusEffect& e) { return e.oscSin; }
     static double oscCos(const ChorusEffect& e) { return e.oscCos; }
-    static double rotCos(const ChorusEffect& e) { return e.rotCos; }
-    static double rotSin(const ChorusEffect& e) { return e.rotSin; }
+    static double rotCos(const ChorusEffect& e) { return e.coefficients.newest().rotation.cosine; }
+    static double rotSin(const ChorusEffect& e) { return e.coefficients.newest().rotation.sine; }
     static const float* delayLine(const ChorusEffect& e) { return e.delayLine; }
     static float* mutableDelayLine(ChorusEffect& e) { return e.delayLine; }
     static std::int32_t writePos(const ChorusEffect& e) { return e.writePos; }
     static float filterZ1(const ChorusEffect& e) { return e.filterZ1; }
     static float filterZ2(const ChorusEffect& e) { return e.filterZ2; }
-    static float filterA0(const ChorusEffect& e) { return e.filterA0; }
-    static float filterA1(const ChorusEffect& e) { return e.filterA1; }
-    static float filterA2(const ChorusEffect& e) { return e.filterA2; }
-    static float filterB1(const ChorusEffect& e) { return e.filterB1; }
-    static float filterB2(const ChorusEffect& e) { return e.filterB2; }
+    static float filterA0(const ChorusEffect& e) { return e.coefficients.newest().filter.a0; }
+    static float filterA1(const ChorusEffect& e) { return e.coefficients.newest().filter.a1; }
+    static float filterA2(const ChorusEffect& e) { return e.coefficients.newest().filter.a2; }
+    static float filterB1(const ChorusEffect& e) { return e.coefficients.newest().filter.b1; }
+    static float filterB2(const ChorusEffect& e) { return e.coefficients.newest().filter.b2; }
     static float sampleRate(const ChorusEffect& e) { return e.sampleRate; }
     static std::int32_t currentProgram(const ChorusEffect& e) { return e.curProgram; }
     static void setFilterState(ChorusEffect& e, float z1, float z2) {

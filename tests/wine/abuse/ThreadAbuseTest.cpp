@@ -3,6 +3,12 @@
 // for ten seconds under a watchdog: no guard page or canary touched, every
 // block of finite input finite, every text within its limit, and both
 // threads end by themselves.
+//
+// Then the sound is judged, blocks of noise with peaks of 0.5 against what
+// a user does: knob moves on the editor's thread during playback (Filter,
+// Cutoff, Rate and program changes), and sample-rate changes between
+// parameter changes on one thread.  No block may exceed four times the
+// input's peak or be non-finite.
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -152,6 +158,155 @@ TEST(Threads, AudioAgainstControlUnderAWatchdog) {
                                 grouped(control.calls.load()) +
                                 " parameter, program, name, text and sample-rate calls; every block finite, every "
                                 "text within its limit");
+}
+
+// Blocks of noise with peaks of kNoisePeak, judged: the loudest sample of
+// every block and the blocks that burst (above four times the input's
+// peak, or non-finite).
+constexpr float kNoisePeak = 0.5f;
+constexpr int kJudgedBlock = 256;
+
+std::string shortNumber(double value) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.3g", value);
+    return text;
+}
+
+struct Judge {
+    std::atomic<long> blocks{0};
+    std::atomic<long> bursts{0};
+    float loudest = 0.0f;  // written by the audio thread only
+    std::string firstBurst;
+
+    void judge(float** outputs, int frames) {
+        float peak = 0.0f;
+        bool finite = true;
+        for (int ch = 0; ch < 2; ++ch)
+            for (int i = 0; i < frames; ++i) {
+                const float y = outputs[ch][i];
+                if (!std::isfinite(y)) finite = false;
+                else if (std::fabs(y) > peak) peak = std::fabs(y);
+            }
+        if (peak > loudest) loudest = peak;
+        if (!finite || peak > 4.0f * kNoisePeak) {
+            if (bursts++ == 0)
+                firstBurst = "block " + std::to_string(blocks.load()) + ": " +
+                             (finite ? "peak " + shortNumber(peak) : std::string("non-finite output"));
+        }
+        ++blocks;
+    }
+    std::string verdict() const {
+        return std::to_string(bursts.load()) + " of " + grouped(blocks.load()) + " blocks above " +
+               shortNumber(4.0f * kNoisePeak) + " or non-finite" + (firstBurst.empty() ? "" : ", first at ") +
+               firstBurst;
+    }
+};
+
+void noise(Random& random, HostBuffers& buffers, int frames) {
+    for (int ch = 0; ch < 2; ++ch)
+        for (int i = 0; i < frames; ++i) buffers.inputs()[ch][i] = random.around(kNoisePeak);
+}
+
+// What the editor does during a drag, at its pace or faster: mostly Cutoff
+// in the low range under a low-pass (where a filter from a mixed pair of
+// coefficients is most unstable), with Filter, Rate and program changes.
+void knobThread(const Plugin& plugin, std::uint64_t seed, const std::atomic<bool>& stop, ControlActivity& activity) {
+    CurrentActivity current(activity);
+    Random random(seed);
+    while (!stop) {
+        const std::uint32_t what = random.below(100);
+        if (what < 80) {
+            activity.doing = "Cutoff";
+            plugin.setParameter(1, static_cast<float>(0.03 + 0.09 * random.unit()));
+        } else if (what < 88) {
+            activity.doing = "Rate";
+            plugin.setParameter(2, static_cast<float>(random.unit()));
+        } else if (what < 96) {
+            activity.doing = "Filter";
+            plugin.setParameter(0, random.chance(0.75) ? 0.0f : static_cast<float>(random.unit()));
+        } else {
+            activity.doing = "effSetProgram";
+            plugin.dispatch(effSetProgram, 0, random.below(16));
+        }
+        ++activity.calls;
+    }
+}
+
+TEST(Bursts, KnobMovesDuringPlayback) {
+    constexpr DWORD kJudgedMilliseconds = 5000;
+    const std::uint64_t seed = seedFor("Bursts.KnobMovesDuringPlayback");
+    PluginLibrary library;
+    ASSERT_TRUE(library.loaded()) << library.error();
+    const Plugin plugin(library.create());
+    ASSERT_NE(plugin.record(), nullptr);
+    plugin.start(44100.0f, kJudgedBlock);
+    plugin.setParameter(0, 0.0f);  // low-pass
+    armWatchdog("Bursts.KnobMovesDuringPlayback", kJudgedMilliseconds / 1000 + 60);
+
+    std::atomic<bool> stop{false};
+    ControlActivity control;
+    Judge judge;
+    std::thread knobs(knobThread, std::cref(plugin), seed + 1, std::cref(stop), std::ref(control));
+    {
+        AudioActivity audio;
+        CurrentActivity current(audio);
+        audio.current = kJudgedBlock;
+        Random random(seed);
+        HostBuffers buffers(kJudgedBlock);
+        const DWORD start = GetTickCount();
+        while (GetTickCount() - start < kJudgedMilliseconds) {
+            buffers.place(kJudgedBlock, Flush::end, false);
+            noise(random, buffers, kJudgedBlock);
+            plugin.processReplacing(buffers.inputs(), buffers.outputs(), kJudgedBlock);
+            judge.judge(buffers.outputs(), kJudgedBlock);
+            ++audio.blocks;
+        }
+    }
+    stop = true;
+    knobs.join();
+    Plugin(plugin).close();
+
+    EXPECT_EQ(judge.bursts.load(), 0) << judge.verdict() << "\n" << replayLine();
+    recordFigure("knob moves during playback",
+                 std::to_string(kJudgedMilliseconds / 1000) + " s: " + grouped(judge.blocks.load()) + " blocks of " +
+                     std::to_string(kJudgedBlock) + " frames of noise (peak 0.5) against " +
+                     grouped(control.calls.load()) + " Cutoff, Rate, Filter and program changes on another thread; " +
+                     judge.verdict() + "; loudest sample " + shortNumber(judge.loudest));
+}
+
+TEST(Bursts, SampleRateChangesBetweenParameterChanges) {
+    constexpr long kBlocks = 200000;
+    const std::uint64_t seed = seedFor("Bursts.SampleRateChangesBetweenParameterChanges");
+    PluginLibrary library;
+    ASSERT_TRUE(library.loaded()) << library.error();
+    const Plugin plugin(library.create());
+    ASSERT_NE(plugin.record(), nullptr);
+    plugin.start(44100.0f, kJudgedBlock);
+    armWatchdog("Bursts.SampleRateChangesBetweenParameterChanges", 120);
+
+    static const float rates[] = {8000.0f, 22050.0f, 44100.0f, 48000.0f, 96000.0f, 192000.0f, 384000.0f};
+    Random random(seed);
+    HostBuffers buffers(kJudgedBlock);
+    Judge judge;
+    long rateChanges = 0;
+    for (long block = 0; block < kBlocks; ++block) {
+        if (random.chance(0.3))
+            plugin.setParameter(static_cast<VstInt32>(random.below(9)), static_cast<float>(random.unit()));
+        if (random.chance(0.02)) {
+            plugin.dispatch(effSetSampleRate, 0, 0, nullptr, random.pick(rates));
+            ++rateChanges;
+        }
+        buffers.place(kJudgedBlock, Flush::end, false);
+        noise(random, buffers, kJudgedBlock);
+        plugin.processReplacing(buffers.inputs(), buffers.outputs(), kJudgedBlock);
+        judge.judge(buffers.outputs(), kJudgedBlock);
+    }
+    Plugin(plugin).close();
+
+    EXPECT_EQ(judge.bursts.load(), 0) << judge.verdict() << "\n" << replayLine();
+    recordFigure("sample-rate changes", grouped(kBlocks) + " blocks of noise (peak 0.5), " + grouped(rateChanges) +
+                                            " changes among 8 to 384 kHz between random parameter changes; " +
+                                            judge.verdict() + "; loudest sample " + shortNumber(judge.loudest));
 }
 
 }  // namespace

@@ -15,7 +15,9 @@ namespace {
 // sits in the box's modal loop, and dismisses every box it finds.
 class FarewellWatcher {
 public:
-    FarewellWatcher() : thread([this] { watch(); }) {}
+    // `whileShown` runs on the watcher's thread before a box is dismissed.
+    explicit FarewellWatcher(std::function<void()> whileShown = nullptr)
+        : whileShown(std::move(whileShown)), thread([this] { watch(); }) {}
     ~FarewellWatcher() { stop(); }
 
     void stop() {
@@ -33,6 +35,7 @@ private:
                 // The text of a message box is its static control 0xFFFF.
                 GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
                 lastText = text;
+                if (whileShown) whileShown();
                 ++seen;
                 PostMessageA(box, WM_COMMAND, IDOK, 0);
                 while (IsWindow(box)) Sleep(5);
@@ -44,6 +47,7 @@ private:
     std::atomic<bool> done{false};
     std::atomic<int> seen{0};
     std::string lastText;
+    std::function<void()> whileShown;
     std::thread thread;
 };
 
@@ -132,6 +136,27 @@ TEST_F(EditorTest, ClosingTheEffectWithItsEditorOpenShowsTheFarewellOnce) {
     EXPECT_EQ(watcher.text(), "Thank you for using Velorin!");
     EXPECT_FALSE(IsWindow(editor)) << "the window must not outlive its editor";
     EXPECT_FALSE(editorClassRegistered());
+}
+
+// While the box is up, the window still paints, and what it paints is the
+// effect's own values: the whole effect is still there.
+TEST_F(EditorTest, TheWindowBehindTheFarewellShowsTheEffectsValues) {
+    plugin().setParameter(2, 1.0f);  // Rate: the marker at the lower right
+    plugin().setParameter(0, 0.0f);  // low pass lit
+    openEditor();
+    Pixels shown;
+    FarewellWatcher watcher([&] {
+        RedrawWindow(editor, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+        shown = capture(editor);
+    });
+    plugin().close();
+    record = nullptr;
+    watcher.stop();
+    ASSERT_EQ(watcher.boxes(), 1);
+    ASSERT_EQ(shown.width, layout::kWidth);
+    EXPECT_TRUE(markerDot(shown, 53 + 6, 48 + 6)) << "Rate 1 shows at the knob's lower right";
+    EXPECT_FALSE(markerDot(shown, 53 - 6, 48 + 6)) << "not at 0, what an effect without values would show";
+    EXPECT_TRUE(litOrange(shown, 51, 185)) << "the low-pass button lit";
 }
 
 TEST_F(EditorTest, NoFarewellAfterACloseOrWithTheEditorHidden) {

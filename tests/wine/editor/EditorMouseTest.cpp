@@ -1,8 +1,12 @@
 // The editor operated with the mouse: knob drags by angle with automation at
 // every move (through messages and through the real pointer), buttons that
-// set values silently, and presses that do nothing.
+// set values silently, presses that do nothing, and drags on a UI thread
+// with its own floating-point settings.
+#include <cstdint>
+#include <cstring>
 #include <vector>
 
+#include "host/FloatingPointControl.h"
 #include "tests/wine/editor/EditorFixture.h"
 
 namespace {
@@ -185,6 +189,57 @@ TEST_F(EditorTest, PressesBesideTheControlsDoNothing) {
     EXPECT_EQ(plugin().getParameter(0), filter);
     EXPECT_EQ(plugin().getParameter(5), phase);
     EXPECT_EQ(plugin().getParameter(2), rate);
+}
+
+// A block of noise through an effect, as a host renders it.
+std::vector<float> render(const PluginInstance& effect) {
+    constexpr int kFrames = 4096;
+    std::vector<float> in(2 * kFrames), out(2 * kFrames);
+    for (int i = 0; i < 2 * kFrames; ++i) in[i] = static_cast<float>((i * 7919) % 1000 - 500) / 1000.0f;
+    float* inputs[2] = {in.data(), in.data() + kFrames};
+    float* outputs[2] = {out.data(), out.data() + kFrames};
+    effect.processReplacing(inputs, outputs, kFrames);
+    return out;
+}
+
+// A host's UI thread may round upward, in 24-bit x87 precision, with
+// denormals flushed: dragging Cutoff and Rate and pressing a button there
+// derives what a host's own setParameter derives, and the thread's
+// settings are its own again after every message.
+TEST_F(EditorTest, ControlsOnAUiThreadWithOddArithmeticSoundAsAHostsOwnValues) {
+    openEditor();
+    const std::uint32_t oddMxcsr = fpu::kMxcsrAllExceptionsMasked | 0x4000 | fpu::kMxcsrFlushToZero |
+                                   fpu::kMxcsrDenormalsAreZero;
+    const std::uint16_t oddControlWord = 0x087F;
+    const std::uint32_t savedMxcsr = fpu::mxcsr();
+    const std::uint16_t savedControlWord = fpu::controlWord();
+    const struct {
+        UINT message;
+        int x, y;
+    } input[] = {
+        {WM_LBUTTONDOWN, 185, 47}, {WM_MOUSEMOVE, 203, 41}, {WM_LBUTTONUP, 203, 41},  // Cutoff
+        {WM_LBUTTONDOWN, 44, 43},  {WM_MOUSEMOVE, 61, 31},  {WM_LBUTTONUP, 61, 31},   // Rate
+        {WM_LBUTTONDOWN, 60, 185}, {WM_LBUTTONUP, 60, 185},                          // low pass
+    };
+    int changedSettings = 0;
+    for (const auto& event : input) {
+        fpu::restoreMxcsr(oddMxcsr);
+        fpu::setControlWord(oddControlWord);
+        SendMessageA(editor, event.message, event.message == WM_LBUTTONUP ? 0 : MK_LBUTTON, at(event.x, event.y));
+        if ((fpu::mxcsr() & 0xFFC0) != oddMxcsr || fpu::controlWord() != oddControlWord) ++changedSettings;
+        fpu::restoreMxcsr(savedMxcsr);
+        fpu::setControlWord(savedControlWord);
+    }
+    EXPECT_EQ(changedSettings, 0);
+    ASSERT_EQ(plugin().getParameter(0), 0.0f);
+
+    AEffect* reference = createEffect();
+    ASSERT_NE(reference, nullptr);
+    for (int index : {0, 1, 2}) PluginInstance(reference).setParameter(index, plugin().getParameter(index));
+    const std::vector<float> dragged = render(plugin());
+    const std::vector<float> set = render(PluginInstance(reference));
+    EXPECT_EQ(std::memcmp(dragged.data(), set.data(), dragged.size() * sizeof(float)), 0);
+    PluginInstance(reference).close();
 }
 
 }  // namespace
