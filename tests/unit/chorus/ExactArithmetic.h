@@ -1,13 +1,14 @@
-// The block arithmetic of the chorus emulated without the x87:
-// every value is a sign, an integer significand and a power of two; every
-// +, −, ×, ÷ forms its exact result with integer arithmetic and truncates it
-// to a 24-bit significand (rounding toward zero) with an unbounded exponent,
-// as the x87 does with 24-bit precision control and its wide exponent range.
-// Stores to float and double round toward zero into their formats,
-// denormals and saturation at the largest finite value included.
+// The block arithmetic of the chorus emulated with integers alone: every
+// value is a sign, an integer significand and a power of two; every +, −,
+// ×, ÷ forms its exact result with integer arithmetic and truncates it to a
+// 24-bit significand (rounding toward zero) with an unbounded exponent,
+// which is what the effect's SSE2 double operations and their 24-bit mask
+// give for every value a block can hold (chorus/BlockArithmetic.h).  Stores
+// to float and double round toward zero into their formats, denormals and
+// saturation at the largest finite value included.
 //
 // Slow and plain on purpose: an independent model to check the effect's
-// x87 loops against.  Portable: the 128-bit work uses two 64-bit halves,
+// frame loops against, sharing none of their arithmetic.  Portable: the 128-bit work uses two 64-bit halves,
 // since the 32-bit MinGW build has no __int128.
 #pragma once
 

@@ -1,13 +1,16 @@
 // An independent, slow model of the chorus effect's parameters and audio
-// processing, written from the documented behaviour with the exact arithmetic of ExactArithmetic.h
-// instead of the x87.  The tests run it beside ChorusEffect (natively) and
-// beside the DLL (under Wine) and demand the same bits.
+// processing, written from the documented behaviour with the integer
+// arithmetic of ExactArithmetic.h instead of the effect's SSE2 building
+// blocks, one frame after the other where the effect pipelines.  The tests
+// run it beside ChorusEffect (natively) and beside the DLL (under Wine) and
+// demand the same bits.
 //
 // It follows the text literally: per frame the oscillator, base, each
 // voice's read position (modDepth × m) + base with m from the voice table,
 // the floor with an exact integer, the interpolation, the wet sums, the mix,
 // the clip test, the delivery, the filter and the ring write; per block the
-// rescaling of the filter state after a coefficient change.
+// rescaling of the filter state after a coefficient change (at DC, then at
+// half the sample rate); at a sample-rate change a silent filter.
 #pragma once
 
 #include <cstdint>
