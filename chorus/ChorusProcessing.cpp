@@ -663,11 +663,6 @@ VELORIN_REALIGN_STACK void ChorusEffect::processBlock(float** inputs, float** ou
             loops.inOrder(v, st, delayLine, inputs, outputs, done, count);
         }
         done += count;
-#ifdef VELORIN_PLANT_RING_OVERREAD
-        // Planted fault for the host-abuse suite, never in the shipped DLL:
-        // at the wrap, one sample past the ring's end is read.
-        if (st.writePos == kDelayLineLength) static_cast<void>(*static_cast<volatile float*>(delayLine + st.writePos));
-#endif
         st.writePos &= kRingMask;
     }
 

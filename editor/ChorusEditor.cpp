@@ -239,11 +239,7 @@ void ChorusEditor::destroyResources() {
     KillTimer(window, kClipTimer);
     releaseGdiObject(markerImage);
     releaseGdiObject(markerMask);
-#ifndef VELORIN_PLANT_FONT_KEPT
     releaseGdiObject(font);
-#else
-    font = nullptr;  // planted fault for the host-abuse suite, never shipped: the font is never deleted
-#endif
 }
 
 void ChorusEditor::invalidate(const layout::Area& area, bool erase) {

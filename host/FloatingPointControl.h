@@ -101,19 +101,10 @@ inline HostEnvironment enterDefaultArithmetic() {
 // The host's MXCSR, x87 control word and status word back, exactly: the
 // flags the call raised go, the host's own stay, and an exception the host
 // unmasked cannot fire on its next instruction because of the call.
-#ifndef VELORIN_PLANT_CONTROL_WORD_KEPT
 inline void leaveDefaultArithmetic(const HostEnvironment& host) {
     restoreMxcsr(host.mxcsr);
     __asm__ __volatile__("fldenv %0" : : "m"(host.x87) : "memory");
 }
-#else
-// Planted fault for the host-abuse suite, never in the shipped DLL: the
-// default control word stays behind.
-inline void leaveDefaultArithmetic(const HostEnvironment& host) {
-    restoreMxcsr(host.mxcsr);
-    __asm__ __volatile__("fnclex" : : : "memory");
-}
-#endif
 
 // The default environment for as long as it lives, for calls that reach the
 // effect other than through the plug-in record: the editor's own, on the
