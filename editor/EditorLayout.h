@@ -6,13 +6,8 @@
 #pragma once
 
 #include "chorus/ParameterIndex.h"
-#include "host/AEffEditor.h"
 
 namespace layout {
-
-// The window as hosts and tests find it.
-constexpr char kWindowClassName[] = "Velorin2WndClass_____";  // five underscores
-constexpr char kWindowTitle[] = "Velorin 2 VST";
 
 // A knob: the parameter it shows, its centre and its radius.
 struct KnobCircle {
@@ -58,19 +53,5 @@ using chorus::kWet;
 // rim, and its markerMaskRows ('B' where the dot shows, 'W' where the knob
 // stays, top row first).
 #include "editor/EditorLayoutValues.inc"
-
-inline constexpr ERect editorRect = {0, 0, kHeight, kWidth};
-
-// Bitmap resources of the library.
-enum BitmapId : int {
-    kSkinBitmap = 100,
-    kHighPassOffBitmap = 105,
-    kLowPassOffBitmap = 106,
-    kPhasePlusOffBitmap = 107,
-    kPhaseMinusOffBitmap = 108,
-    kClipOffBitmap = 109,
-    kMarkerBitmap = 200,
-    kMarkerMaskBitmap = 201
-};
 
 }  // namespace layout

@@ -1,8 +1,9 @@
-// The DLL's "main": the chorus effect with its Win32 editor.
+// The DLL's "main": the chorus effect with its editor on the Win32 backend.
 #include <new>
 
 #include "chorus/ChorusEffect.h"
 #include "editor/ChorusEditor.h"
+#include "editor/win32/Win32EditorWindow.h"
 #include "host/PluginEntry.h"
 
 namespace {
@@ -11,8 +12,10 @@ namespace {
 AudioEffect* createChorusWithEditor(audioMasterCallback audioMaster) {
     ChorusEffect* effect = new (std::nothrow) ChorusEffect(audioMaster);
     if (!effect) return nullptr;
-    ChorusEditor* editor = effect->isUsable() ? new (std::nothrow) ChorusEditor(effect) : nullptr;
+    editor::Win32EditorWindow* window = effect->isUsable() ? new (std::nothrow) editor::Win32EditorWindow : nullptr;
+    ChorusEditor* editor = window ? new (std::nothrow) ChorusEditor(effect, window) : nullptr;
     if (!editor) {
+        delete window;
         delete effect;
         return nullptr;
     }

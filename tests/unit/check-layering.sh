@@ -3,8 +3,8 @@
 #   host/ <- chorus/ <- editor/ <- plugin/
 # so a folder includes its own headers and those of the folders below it,
 # never one above (no include rings), and the window system's header appears
-# only in the editor, the DLL's assembly and the two Win32 files of the
-# host's platform seam.
+# only in the editor's Win32 backend, the DLL's assembly and the two Win32
+# files of the host's platform seam, X11's only in the editor's X11 backend.
 # Usage: check-layering.sh SOURCE_DIR
 set -eu
 cd "$1"
@@ -33,8 +33,14 @@ check plugin "plugin editor chorus host"
 
 for file in $(grep -rlE '#include <windows\.h>' host chorus editor plugin lv2 2>/dev/null || true); do
     case "$file" in
-        editor/* | plugin/* | host/DllEntry.cpp | host/PlatformWin32.cpp) ;;
+        editor/win32/* | plugin/* | host/DllEntry.cpp | host/PlatformWin32.cpp) ;;
         *) echo "FAIL: $file includes the window system"; echo x >>"$tmp" ;;
+    esac
+done
+for file in $(grep -rlE '#include <X11/' host chorus editor plugin lv2 2>/dev/null || true); do
+    case "$file" in
+        editor/x11/*) ;;
+        *) echo "FAIL: $file includes X11"; echo x >>"$tmp" ;;
     esac
 done
 

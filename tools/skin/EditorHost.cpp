@@ -1,6 +1,7 @@
 #include "tools/skin/EditorHost.h"
 
 #include "editor/EditorLayout.h"
+#include "editor/win32/Win32EditorWindow.h"
 
 #include <cstdio>
 
@@ -57,7 +58,7 @@ void pumpMessages(int milliseconds) {
     } while (static_cast<int>(GetTickCount() - start) < milliseconds);
 }
 
-HWND findEditorWindow(HWND parent) { return FindWindowExA(parent, nullptr, layout::kWindowClassName, nullptr); }
+HWND findEditorWindow(HWND parent) { return FindWindowExA(parent, nullptr, editor::kWindowClassName, nullptr); }
 
 Pixels capture(HWND window) {
     Pixels pixels;

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "editor/EditorLayout.h"
+#include "editor/win32/SkinResourceIds.h"
 
 namespace {
 
@@ -92,10 +93,10 @@ TEST(SkinArtwork, ScriptNamesEveryBitmapWithItsSizeAndDepth) {
         int id, width, height, bits;
     };
     const Expected expected[] = {
-        {layout::kSkinBitmap, 300, 200, 24},       {layout::kHighPassOffBitmap, 36, 18, 24},
-        {layout::kLowPassOffBitmap, 36, 18, 24},   {layout::kPhasePlusOffBitmap, 36, 18, 24},
-        {layout::kPhaseMinusOffBitmap, 36, 18, 24}, {layout::kClipOffBitmap, 22, 22, 24},
-        {layout::kMarkerBitmap, 8, 8, 4},          {layout::kMarkerMaskBitmap, 8, 8, 4},
+        {editor::kSkinBitmap, 300, 200, 24},       {editor::kHighPassOffBitmap, 36, 18, 24},
+        {editor::kLowPassOffBitmap, 36, 18, 24},   {editor::kPhasePlusOffBitmap, 36, 18, 24},
+        {editor::kPhaseMinusOffBitmap, 36, 18, 24}, {editor::kClipOffBitmap, 22, 22, 24},
+        {editor::kMarkerBitmap, 8, 8, 4},          {editor::kMarkerMaskBitmap, 8, 8, 4},
     };
     const std::map<int, std::string> bitmaps = bitmapsOfScript();
     EXPECT_EQ(bitmaps.size(), std::size(expected));
@@ -123,8 +124,8 @@ TEST(SkinArtwork, EveryBitmapFileIsNamedByTheScript) {
 
 TEST(SkinArtwork, MarkerMaskIsExactlyTheGivenShape) {
     const std::map<int, std::string> bitmaps = bitmapsOfScript();
-    const Bitmap mask(kResources / bitmaps.at(layout::kMarkerMaskBitmap));
-    const Bitmap marker(kResources / bitmaps.at(layout::kMarkerBitmap));
+    const Bitmap mask(kResources / bitmaps.at(editor::kMarkerMaskBitmap));
+    const Bitmap marker(kResources / bitmaps.at(editor::kMarkerBitmap));
     ASSERT_EQ(mask.width, 8);
     ASSERT_EQ(marker.width, 8);
     const char* rows[] = {"WWBBBBWW", "WBBBBBBW", "BBBBBBBB", "BBBBBBBB",
@@ -149,7 +150,7 @@ TEST(SkinArtwork, MarkerMaskIsExactlyTheGivenShape) {
 
 TEST(SkinArtwork, ControlsSitWhereTheLayoutPutsThem) {
     const std::map<int, std::string> bitmaps = bitmapsOfScript();
-    const Bitmap skin(kResources / bitmaps.at(layout::kSkinBitmap));
+    const Bitmap skin(kResources / bitmaps.at(editor::kSkinBitmap));
     ASSERT_EQ(skin.width, 300);
     for (const layout::KnobCircle& knob : layout::knobCircles) {
         EXPECT_TRUE(isGrey(skin.at(knob.centreX, knob.centreY))) << skin.at(knob.centreX, knob.centreY);
@@ -161,10 +162,10 @@ TEST(SkinArtwork, ControlsSitWhereTheLayoutPutsThem) {
     // Lit buttons in the skin, dark ones in their own bitmaps; a point near
     // the corner, away from the icon.
     const std::pair<layout::Area, int> buttons[] = {
-        {layout::highPassButton, layout::kHighPassOffBitmap},
-        {layout::lowPassButton, layout::kLowPassOffBitmap},
-        {layout::phasePlusButton, layout::kPhasePlusOffBitmap},
-        {layout::phaseMinusButton, layout::kPhaseMinusOffBitmap},
+        {layout::highPassButton, editor::kHighPassOffBitmap},
+        {layout::lowPassButton, editor::kLowPassOffBitmap},
+        {layout::phasePlusButton, editor::kPhasePlusOffBitmap},
+        {layout::phaseMinusButton, editor::kPhaseMinusOffBitmap},
     };
     for (const auto& [area, id] : buttons) {
         EXPECT_TRUE(isOrange(skin.at(area.left + 4, area.top + 9))) << skin.at(area.left + 4, area.top + 9);
@@ -180,7 +181,7 @@ TEST(SkinArtwork, ControlsSitWhereTheLayoutPutsThem) {
     const layout::Area clip = layout::clipIndicator;
     const Rgb lit = skin.at(clip.left + 12, clip.top + 12);
     EXPECT_TRUE(lit.r > 150 && lit.g < 60 && lit.b < 60) << lit;
-    const Bitmap clipOff(kResources / bitmaps.at(layout::kClipOffBitmap));
+    const Bitmap clipOff(kResources / bitmaps.at(editor::kClipOffBitmap));
     const Rgb off = clipOff.at(12, 12);
     EXPECT_TRUE(off.r < 110 && off.r > off.g && off.g < 40) << off;
     for (int y = layout::dataBox.top; y < layout::dataBox.bottom; ++y)

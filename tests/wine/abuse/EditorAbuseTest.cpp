@@ -16,6 +16,8 @@
 #include <thread>
 
 #include "editor/EditorLayout.h"
+#include "host/AEffEditor.h"
+#include "editor/win32/Win32EditorWindow.h"
 #include "tests/wine/abuse/AbuseHost.h"
 #include "tests/wine/abuse/ImportHooks.h"
 #include "tests/wine/abuse/Reporting.h"
@@ -59,7 +61,7 @@ private:
 BOOL CALLBACK countEditorWindow(HWND window, LPARAM count) {
     char name[64] = "";
     GetClassNameA(window, name, sizeof name);
-    if (std::string(name) == layout::kWindowClassName) ++*reinterpret_cast<int*>(count);
+    if (std::string(name) == editor::kWindowClassName) ++*reinterpret_cast<int*>(count);
     EnumChildWindows(window, countEditorWindow, count);
     return TRUE;
 }

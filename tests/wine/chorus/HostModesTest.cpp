@@ -98,7 +98,8 @@ TEST_P(UnderUnusualModes, SoundAndTheHostsModesStayTheirOwn) {
 INSTANTIATE_TEST_SUITE_P(Chorus, UnderUnusualModes,
                          ::testing::Values("TinyInputs", "BurstDecaysThroughDenormals", "FourVoices",
                                            "OneVoiceLowPass", "ParameterAndProgramChanges",
-                                           "ProcessAddsToTheBuffers", "SampleRateDropScalesTheFilterState"),
+                                           "ProcessAddsToTheBuffers", "SampleRateDropSilencesTheFilter",
+                                           "JumpsDownFromTheHighestCutoffAt8000"),
                          [](const ::testing::TestParamInfo<std::string>& info) { return info.param; });
 
 }  // namespace

@@ -7,10 +7,11 @@
 
 #include "host/AEffEditor.h"
 #include "editor/EditorLayout.h"
+#include "editor/win32/Win32EditorWindow.h"
 #include "tools/PluginLoader.h"
 #include "tools/skin/EditorHost.h"
 
-constexpr const char* kEditorClass = layout::kWindowClassName;
+constexpr const char* kEditorClass = editor::kWindowClassName;
 
 // Whether the class is registered by the plug-in module.
 bool editorClassRegistered();

@@ -8,11 +8,17 @@
 #include "chorus/ChorusEffect.h"
 #include "editor/ChorusEditor.h"
 #include "editor/EditorLayout.h"
-#include "editor/SkinBitmap.h"
+#include "editor/win32/SkinBitmap.h"
+#include "editor/win32/SkinResourceIds.h"
+#include "editor/win32/Win32EditorWindow.h"
 #include "host/ModuleHandle.h"
 #include "tools/skin/EditorHost.h"
 
 namespace {
+
+using editor::kSkinBitmap;
+using editor::loadBitmapWithPalette;
+using editor::SkinBitmap;
 
 VstIntPtr VELORIN_CALLBACK silentHost(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float) {
     return opcode == 1 /* version */ ? 2400 : 0;
@@ -30,7 +36,7 @@ int greenPixelsInDataBox(HWND editor) {
 TEST(MissingArt, EditorPaintsWhatExistsAndNeverCrashes) {
     hInstance = GetModuleHandleA(nullptr);
     ChorusEffect effect(silentHost);
-    effect.attachEditor(new ChorusEditor(&effect));
+    effect.attachEditor(new ChorusEditor(&effect, new editor::Win32EditorWindow));
     ParentWindow parent;
     ASSERT_EQ(effect.dispatcher(effEditOpen, 0, 0, parent.handle(), 0.0f), 1);
     HWND editor = findEditorWindow(parent.handle());
@@ -76,14 +82,14 @@ bool copyChangesWhite(HMODULE module, int resourceId) {
 }
 
 TEST(MissingArt, SkinBitmapOfAMissingResourceCopiesNothing) {
-    EXPECT_FALSE(copyChangesWhite(GetModuleHandleA(nullptr), layout::kSkinBitmap));
+    EXPECT_FALSE(copyChangesWhite(GetModuleHandleA(nullptr), kSkinBitmap));
     HMODULE plugin = LoadLibraryA("Velorin2.dll");
     ASSERT_NE(plugin, nullptr);
-    EXPECT_TRUE(copyChangesWhite(plugin, layout::kSkinBitmap)) << "the same copy from the real skin draws";
+    EXPECT_TRUE(copyChangesWhite(plugin, kSkinBitmap)) << "the same copy from the real skin draws";
     FreeLibrary(plugin);
 
     HPALETTE palette = reinterpret_cast<HPALETTE>(1);
-    EXPECT_EQ(loadBitmapWithPalette(GetModuleHandleA(nullptr), layout::kSkinBitmap, &palette), nullptr);
+    EXPECT_EQ(loadBitmapWithPalette(GetModuleHandleA(nullptr), kSkinBitmap, &palette), nullptr);
     EXPECT_EQ(palette, nullptr);
 }
 

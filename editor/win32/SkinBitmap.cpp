@@ -1,4 +1,6 @@
-#include "editor/SkinBitmap.h"
+#include "editor/win32/SkinBitmap.h"
+
+namespace editor {
 
 namespace {
 
@@ -88,3 +90,5 @@ void SkinBitmap::copyTo(HDC destination, int destinationX, int destinationY, int
     if (palette) SelectPalette(destination, destinationPalette, TRUE);
     SelectObject(memoryDC, heldObject);
 }
+
+}  // namespace editor

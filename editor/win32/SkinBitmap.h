@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+namespace editor {
+
 class SkinBitmap {
 public:
     SkinBitmap(HINSTANCE instance, HDC windowDC, int resourceId);
@@ -29,3 +31,5 @@ private:
 // with a palette of the resource's colour table when it has one (null
 // otherwise, and both null when the resource is missing).
 HBITMAP loadBitmapWithPalette(HINSTANCE instance, int resourceId, HPALETTE* palette);
+
+}  // namespace editor
