@@ -51,6 +51,21 @@ void formatLevelText(float value, char* text) {
 
 void formatVoicesText(float value, char* text) { formatTruncated(text, voiceCountFor(value)); }
 
+// Values far outside 0 to 1 would give numbers of up to 44 characters,
+// more than a host's text buffer may hold: a text longer than the longest
+// one that values from 0 to 1 give ("High pass") shows the overflow text
+// of the base class's tools instead, so at most ten bytes are written.
+void formatParameterDisplay(int index, float value, char* text) {
+    const ParameterInfo* info = parameterInfo(index);
+    if (!info) {
+        text[0] = '\0';
+        return;
+    }
+    char formatted[64];
+    info->formatValue(value, formatted);
+    std::strcpy(text, std::strlen(formatted) <= kMaxValueTextLength ? formatted : kOverflowText);
+}
+
 }  // namespace chorus
 
 // The three text operations of the effect.  A null text pointer is ignored;
@@ -68,18 +83,8 @@ void ChorusEffect::getParameterLabel(VstInt32 index, char* label) {
     std::strcpy(label, info ? info->label : "");
 }
 
-// Values far outside 0 to 1 would give numbers of up to 44 characters,
-// more than a host's text buffer may hold: a text longer than the longest
-// one that values from 0 to 1 give ("High pass") shows the overflow text
-// of the base class's tools instead, so at most ten bytes are written.
 void ChorusEffect::getParameterDisplay(VstInt32 index, char* text) {
     if (!text) return;
     const chorus::ParameterInfo* info = chorus::parameterInfo(index);
-    if (!info) {
-        text[0] = '\0';
-        return;
-    }
-    char formatted[64];
-    info->formatValue(programs[curProgram].*(info->field), formatted);
-    std::strcpy(text, std::strlen(formatted) <= chorus::kMaxValueTextLength ? formatted : kOverflowText);
+    chorus::formatParameterDisplay(index, info ? programs[curProgram].*(info->field) : 0.0f, text);
 }

@@ -23,4 +23,9 @@ void formatPhaseText(float value, char* text);     // "Normal" / "Reverse"
 void formatLevelText(float value, char* text);     // "-oo" or "%2.1f" of 20 log10 v
 void formatVoicesText(float value, char* text);    // "1", "2" or "4"
 
+// The value text a host is shown for parameter `index` at `value`: at most
+// kMaxValueTextLength characters and the terminator, the overflow text for
+// a longer one, the empty text for an index outside 0 to 8.
+void formatParameterDisplay(int index, float value, char* text);
+
 }  // namespace chorus

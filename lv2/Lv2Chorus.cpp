@@ -1,5 +1,6 @@
 #include "lv2/Lv2Chorus.h"
 
+#include <cmath>
 #include <cstring>
 
 #include "host/FloatingPointControl.h"
@@ -16,7 +17,10 @@ std::uint32_t bitsOf(float value) {
 
 // The effect starts with its default program, which is what the ports'
 // defaults convert to: a control still at its default is never applied.
-Lv2Chorus::Lv2Chorus(double sampleRate) : effect(nullptr) {
+Lv2Chorus::Lv2Chorus(double sampleRate)
+    : effect(nullptr),
+      clipHoldLength(static_cast<std::uint32_t>(
+          std::ceil(sampleRate * lv2port::kClipHoldMilliseconds / 1000.0))) {
     {
         const fpu::DefaultArithmetic arithmetic;
         effect.setSampleRate(static_cast<float>(sampleRate));
@@ -71,8 +75,10 @@ void Lv2Chorus::applyControls() {
 
 void Lv2Chorus::run(std::uint32_t frames) {
     applyControls();
-    if (clip) *clip = 0.0f;
-    if (frames == 0 || !audioIn[0] || !audioIn[1] || !audioOut[0] || !audioOut[1]) return;
+    if (frames == 0 || !audioIn[0] || !audioIn[1] || !audioOut[0] || !audioOut[1]) {
+        if (clip) *clip = clipHeldFor > 0 ? 1.0f : 0.0f;
+        return;
+    }
     // The effect reads every frame's inputs before it stores that frame's
     // outputs, so a host may connect an input and an output to one buffer.
     float* inputs[2] = {const_cast<float*>(audioIn[0]), const_cast<float*>(audioIn[1])};
@@ -86,5 +92,11 @@ void Lv2Chorus::run(std::uint32_t frames) {
         effect.processReplacing(in, out, static_cast<VstInt32>(chunk));
         done += chunk;
     }
-    if (clip && effect.takeClipFlag()) *clip = 1.0f;
+    // A clip in this block holds the port for the whole period from its
+    // end; without one the period runs down.
+    if (effect.takeClipFlag())
+        clipHeldFor = clipHoldLength;
+    else
+        clipHeldFor = clipHeldFor > frames ? clipHeldFor - frames : 0;
+    if (clip) *clip = clipHeldFor > 0 ? 1.0f : 0.0f;
 }

@@ -33,6 +33,11 @@ private:
     float* audioOut[2] = {nullptr, nullptr};
     const float* controls[lv2port::kControlCount] = {};
     float* clip = nullptr;
+    // The clip port stays 1 for this many frames after a block that
+    // clipped, the editor's clip period: hosts read output ports only now
+    // and then, and would miss a one-block pulse.
+    std::uint32_t clipHoldLength;
+    std::uint32_t clipHeldFor = 0;
     // What each control port held when it was last applied, bit for bit.
     std::uint32_t appliedPortBits[lv2port::kControlCount];
 };

@@ -1,6 +1,11 @@
 #include "lv2/Lv2Ports.h"
 
+#include <cmath>
+#include <cstring>
+#include <initializer_list>
+
 #include "chorus/ParameterIndex.h"
+#include "chorus/ParameterText.h"
 
 namespace lv2port {
 
@@ -55,6 +60,63 @@ float voicesValue(float count) {
     if (voices < 1.5) return 0.0f;
     if (voices < 3.0) return 0.5f;
     return 1.0f;
+}
+
+namespace {
+
+// The port value for an effect value by the inverse formula, before the
+// search for the float that converts back exactly.
+double formulaPortValue(int parameter, float value) {
+    switch (parameter) {
+    case chorus::kCutoff: return 15920.0 * value + 80.0;
+    case chorus::kRate: return std::round((3.9 * value + 0.1) * 10000.0) / 10000.0;
+    case chorus::kDepth:
+    case chorus::kPredelay: return 100.0 * value;
+    default: return value;  // Dry, Wet
+    }
+}
+
+bool sameText(int parameter, float a, float b) {
+    char first[64], second[64];
+    chorus::formatParameterDisplay(parameter, a, first);
+    chorus::formatParameterDisplay(parameter, b, second);
+    return std::strcmp(first, second) == 0;
+}
+
+}  // namespace
+
+float portValueFor(int parameter, float value) {
+    if (parameter < 0 || parameter >= kControlCount) return 0.0f;
+    const ControlPort& port = controlPorts()[parameter];
+    // A choice: the setting whose text is the value's, so the port names
+    // what the effect would run.
+    if (port.scalePointCount > 0) {
+        for (int i = 0; i < port.scalePointCount; ++i) {
+            const float choice = port.scalePoints[i].value;
+            if (sameText(parameter, port.toEffectValue(choice), value)) return choice;
+        }
+        return port.defaultValue;
+    }
+    // A float near the formula's port value whose conversion is the value
+    // itself, or of those tried the one whose conversion comes nearest.
+    float candidate = static_cast<float>(formulaPortValue(parameter, value));
+    if (!(candidate >= port.minimum)) candidate = port.minimum;
+    if (candidate > port.maximum) candidate = port.maximum;
+    float best = candidate;
+    double bestDistance = std::fabs(static_cast<double>(port.toEffectValue(candidate)) - value);
+    float below = candidate, above = candidate;
+    for (int step = 0; step < 8 && bestDistance > 0.0; ++step) {
+        below = std::nextafter(below, port.minimum);
+        above = std::nextafter(above, port.maximum);
+        for (float tried : {below, above}) {
+            const double distance = std::fabs(static_cast<double>(port.toEffectValue(tried)) - value);
+            if (distance < bestDistance) {
+                best = tried;
+                bestDistance = distance;
+            }
+        }
+    }
+    return best;
 }
 
 const ControlPort* controlPorts() {

@@ -22,6 +22,10 @@ enum PortIndex : std::uint32_t {
     kPortCount = 14,
 };
 
+// The clip port is 1 for at least this long after a block that clipped:
+// the editor's clip indicator shows a clip for one period of this length.
+constexpr int kClipHoldMilliseconds = 125;
+
 enum class Unit { none, hertz, percent, milliseconds, coefficient };
 
 struct ScalePoint {
@@ -49,6 +53,13 @@ constexpr int kControlCount = 9;
 
 // In the effect's parameter order: controlPorts()[i].parameter == i.
 const ControlPort* controlPorts();
+
+// The port value a control of the editor writes for the effect's 0-to-1
+// `value` of `parameter`: the one whose conversion gives exactly that value
+// where the port can hold one (Cutoff, Depth, Predelay, Dry, Wet), else the
+// nearest the port allows (Rate in steps of 0.0001 Hz; for Filter, Phase
+// and Voices the setting the effect runs for that value).
+float portValueFor(int parameter, float value);
 
 // The conversions, one per parameter (see Lv2Ports.cpp for the formulas).
 float filterValue(float choice);        // 0 "Low pass", 1 "High pass"

@@ -67,6 +67,22 @@ std::string controlPort(const lv2port::ControlPort& port) {
     return text + "    ]";
 }
 
+// The editor: an X11 window inside the host's, driven by the host's idle
+// calls, at one size; told of the clip port's changes, which the plug-in
+// holds for the clip indicator's period.
+std::string uiDescription() {
+    return std::string("\n<") + lv2uri::kUi + ">\n" +
+           "    a ui:X11UI ;\n"
+           "    lv2:requiredFeature ui:idleInterface , ui:parent ;\n"
+           "    lv2:optionalFeature ui:noUserResize , ui:resize , ui:touch ;\n"
+           "    lv2:extensionData ui:idleInterface ;\n"
+           "    ui:portNotification [\n"
+           "        ui:plugin <" + lv2uri::kPlugin + "> ;\n"
+           "        lv2:symbol \"clip\" ;\n"
+           "        ui:notifyType ui:floatProtocol\n"
+           "    ] .\n";
+}
+
 std::string pluginDescription() {
     std::string text =
         "@prefix doap: <http://usefulinc.com/ns/doap#> .\n"
@@ -74,9 +90,11 @@ std::string pluginDescription() {
         "@prefix pprops: <http://lv2plug.in/ns/ext/port-props#> .\n"
         "@prefix rdf: <http://www.w3.org/1999/02/22-rdf-syntax-ns#> .\n"
         "@prefix rdfs: <http://www.w3.org/2000/01/rdf-schema#> .\n"
+        "@prefix ui: <http://lv2plug.in/ns/extensions/ui#> .\n"
         "@prefix units: <http://lv2plug.in/ns/extensions/units#> .\n\n";
     text += std::string("<") + lv2uri::kPlugin + ">\n";
     text += "    a lv2:Plugin , lv2:ChorusPlugin ;\n";
+    text += std::string("    ui:ui <") + lv2uri::kUi + "> ;\n";
     text += "    doap:name \"Velorin 2\" ;\n";
     text += "    rdfs:comment \"A stereo chorus: one, two or four voices swept around a centre delay, "
             "through a low-pass or high-pass filter.\" ;\n";
@@ -94,15 +112,17 @@ std::string pluginDescription() {
     text += "        rdfs:comment \"1 while a block has an output sample above +1.0\" ;\n";
     text += "        lv2:default 0 ;\n        lv2:minimum 0 ;\n        lv2:maximum 1 ;\n";
     text += "        lv2:portProperty lv2:toggled ;\n    ] .\n";
-    return text;
+    return text + uiDescription();
 }
 
 std::string manifest() {
     return std::string(
                "@prefix lv2: <http://lv2plug.in/ns/lv2core#> .\n"
-               "@prefix rdfs: <http://www.w3.org/2000/01/rdf-schema#> .\n\n<") +
+               "@prefix rdfs: <http://www.w3.org/2000/01/rdf-schema#> .\n"
+               "@prefix ui: <http://lv2plug.in/ns/extensions/ui#> .\n\n<") +
            lv2uri::kPlugin + ">\n    a lv2:Plugin ;\n    lv2:binary <" + lv2uri::kBinary + "> ;\n    rdfs:seeAlso <" +
-           lv2uri::kDescription + "> .\n";
+           lv2uri::kDescription + "> .\n\n<" + lv2uri::kUi + ">\n    a ui:X11UI ;\n    ui:binary <" +
+           lv2uri::kUiBinary + "> ;\n    rdfs:seeAlso <" + lv2uri::kDescription + "> .\n";
 }
 
 bool write(const std::string& path, const std::string& text) {

@@ -1,7 +1,8 @@
 #!/bin/sh
 # The LV2 bundle as a host finds it: its Turtle files pass the LV2
-# validator (against the LV2 vocabulary Debian installs), and its shared
-# object exports lv2_descriptor and nothing else.
+# validator (against the LV2 vocabulary Debian installs), the plug-in's
+# shared object exports lv2_descriptor and nothing else, the UI's
+# lv2ui_descriptor and nothing else.
 # Usage: check-bundle.sh BUNDLE_DIRECTORY
 set -eu
 bundle=$1
@@ -14,10 +15,13 @@ grep -E "errors|warning" "${TMPDIR:-/tmp}/lv2-validate.$$" | tail -3
 if grep -q "warning" "${TMPDIR:-/tmp}/lv2-validate.$$"; then status=1; fi
 rm -f "${TMPDIR:-/tmp}/lv2-validate.$$"
 
-exports=$(nm -D --defined-only "$bundle/velorin2.so" | awk '{print $3}' | sort | tr '\n' ' ')
-echo "exports: $exports"
-if [ "$exports" != "lv2_descriptor " ]; then
-    echo "FAIL: velorin2.so must export lv2_descriptor only"
-    status=1
-fi
+for pair in velorin2.so:lv2_descriptor velorin2_ui.so:lv2ui_descriptor; do
+    object=${pair%%:*}
+    exports=$(nm -D --defined-only "$bundle/$object" | awk '{print $3}' | sort | tr '\n' ' ')
+    echo "$object exports: $exports"
+    if [ "$exports" != "${pair#*:} " ]; then
+        echo "FAIL: $object must export ${pair#*:} only"
+        status=1
+    fi
+done
 exit $status
