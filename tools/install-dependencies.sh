@@ -12,7 +12,8 @@ packages="cmake ninja-build g++ make pkg-config
  googletest libbenchmark-dev
  sox python3
  ladspa-sdk tap-plugins swh-plugins caps
- lv2-dev lilv-utils lv2file sordi"
+ lv2-dev lilv-utils lv2file sordi
+ libx11-dev jalv libsuil-0-0 jackd2 xdotool"
 
 missing=""
 for p in $packages; do
