@@ -1,8 +1,8 @@
 #include "tools/PluginLoader.h"
 
-#include <windows.h>
-
 #include <cstdlib>
+
+#include "tools/LibraryLoading.h"
 
 RecordingHost& RecordingHost::instance() {
     static RecordingHost host;
@@ -16,38 +16,20 @@ VstIntPtr VELORIN_CALLBACK RecordingHost::callback(AEffect* effect, VstInt32 opc
     return opcode == audioMasterVersion ? host.versionAnswer : host.otherAnswer;
 }
 
-namespace {
-
-// LoadLibrary looks for a relative path in its search folders, the
-// program's own first, even when the path starts with ".\\"; the full path
-// is the file that the caller named.
-std::string fullPath(const std::string& path) {
-    const DWORD size = GetFullPathNameA(path.c_str(), 0, nullptr, nullptr);
-    if (size == 0) return path;
-    std::string full(size, '\0');
-    const DWORD length = GetFullPathNameA(path.c_str(), size, &full[0], nullptr);
-    if (length == 0 || length >= size) return path;
-    full.resize(length);
-    return full;
-}
-
-}  // namespace
-
-PluginLoader::PluginLoader(const std::string& dllPath) {
-    HMODULE handle = LoadLibraryA(fullPath(dllPath).c_str());
-    if (!handle) {
-        loadError = GetLastError();
-        lastError = "cannot load " + dllPath;
+PluginLoader::PluginLoader(const std::string& path) {
+    module = library::open(path, loadError);
+    if (!module) {
+        lastError = "cannot load " + path;
         return;
     }
-    module = handle;
-    mainEntry = reinterpret_cast<AEffect*(VELORIN_CALLBACK*)(audioMasterCallback)>(
-        reinterpret_cast<void*>(GetProcAddress(handle, "main")));
-    if (!mainEntry) lastError = dllPath + " exports no \"main\"";
+    for (int i = 0; i < library::kEntryNameCount && !mainEntry; ++i)
+        mainEntry = reinterpret_cast<AEffect*(VELORIN_CALLBACK*)(audioMasterCallback)>(
+            library::symbol(module, library::kEntryNames[i]));
+    if (!mainEntry) lastError = path + " exports no \"" + library::kEntryNames[0] + "\"";
 }
 
 PluginLoader::~PluginLoader() {
-    if (module) FreeLibrary(static_cast<HMODULE>(module));
+    if (module) library::close(module);
 }
 
 AEffect* PluginLoader::create(audioMasterCallback callback) { return mainEntry ? mainEntry(callback) : nullptr; }
@@ -64,14 +46,9 @@ VstIntPtr PluginInstance::close() {
     return result;
 }
 
-std::string programFolder() {
-    char path[MAX_PATH];
-    DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string folder(path, length);
-    return folder.substr(0, folder.find_last_of("\\/") + 1);
-}
+std::string programFolder() { return library::programFolder(); }
 
-std::string pluginBesideProgram() { return programFolder() + "Velorin2.dll"; }
+std::string pluginBesideProgram() { return programFolder() + library::kPluginBesideProgram; }
 
 std::string builtPluginPath() {
     if (const char* path = std::getenv("VELORIN_PLUGIN")) return path;

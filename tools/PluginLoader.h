@@ -1,6 +1,7 @@
-// Loads a plug-in DLL the way a host does (LoadLibrary, then "main" with a
-// host callback) and gives typed access to its record and five functions.
-// The callback records every request the plug-in makes, for tests and tools.
+// Loads a plug-in library the way a host does (LoadLibrary, then "main"
+// with a host callback, for a DLL; dlopen, then "VSTPluginMain", for the
+// Linux VST) and gives typed access to its record and five functions.  The
+// callback records every request the plug-in makes, for tests and tools.
 #pragma once
 
 #include <string>
@@ -32,10 +33,10 @@ public:
 
 class PluginLoader {
 public:
-    // Loads the DLL; loaded() tells whether it and its "main" were found.
-    // A relative path is taken from the current folder, never from the
-    // folders where the system looks for libraries.
-    explicit PluginLoader(const std::string& dllPath);
+    // Loads the library; loaded() tells whether it and its entry point were
+    // found.  A relative path is taken from the current folder, never from
+    // the folders where the system looks for libraries.
+    explicit PluginLoader(const std::string& path);
     ~PluginLoader();
     PluginLoader(const PluginLoader&) = delete;
     PluginLoader& operator=(const PluginLoader&) = delete;
@@ -92,9 +93,10 @@ private:
 // The folder of the running program, with its trailing separator.
 std::string programFolder();
 
-// Velorin2.dll next to the running program, where the build puts it.
+// The plug-in where the build puts it: Velorin2.dll next to the running
+// program, Velorin2.so in lib/lxvst beside the programs' bin.
 std::string pluginBesideProgram();
 
-// The plug-in DLL that tests and tools use: the one VELORIN_PLUGIN names,
-// or else the one beside the program.
+// The plug-in that tests and tools use: the one VELORIN_PLUGIN names, or
+// else the built one.
 std::string builtPluginPath();

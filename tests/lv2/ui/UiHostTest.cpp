@@ -5,13 +5,10 @@
 // DATA text and the clip indicator drawn from port events, two instances
 // side by side, a parent destroyed under the UI, and twenty open/close
 // cycles without growth in memory, file descriptors or windows.
-#include <dirent.h>
 #include <dlfcn.h>
 #include <gtest/gtest.h>
 #include <lv2/ui/ui.h>
 #include <malloc.h>
-#include <X11/Xlib.h>
-#include <X11/Xutil.h>
 
 #include <chrono>
 #include <cstring>
@@ -25,6 +22,7 @@
 #include "editor/EditorLayout.h"
 #include "lv2/Lv2Ports.h"
 #include "lv2/Lv2Uri.h"
+#include "tests/x11/X11TestDisplay.h"
 
 namespace {
 
@@ -37,12 +35,10 @@ void recordWrite(LV2UI_Controller controller, uint32_t port, uint32_t size, uint
     static_cast<Writes*>(controller)->emplace_back(port, value);
 }
 
-// The host's side: its display connection, a top-level window per UI,
-// the loaded library.
-class UiHost {
+// The host's side: its display connection and the loaded library.
+class UiHost : public X11TestDisplay {
 public:
     UiHost() {
-        display = XOpenDisplay(nullptr);
         library = dlopen(VELORIN_LV2_BUNDLE "/" "velorin2_ui.so", RTLD_NOW | RTLD_LOCAL);
         if (library) {
             auto entry = reinterpret_cast<const LV2UI_Descriptor* (*)(uint32_t)>(dlsym(library, "lv2ui_descriptor"));
@@ -51,19 +47,9 @@ public:
     }
     ~UiHost() {
         if (library) dlclose(library);
-        if (display) XCloseDisplay(display);
     }
-    bool ready() const { return display && descriptor; }
+    bool ready() const { return open() && descriptor; }
 
-    Window makeParent(int x = 0, int y = 0) {
-        Window window = XCreateSimpleWindow(display, DefaultRootWindow(display), x, y, layout::kWidth,
-                                            layout::kHeight, 0, 0, 0);
-        XMapWindow(display, window);
-        XSync(display, False);
-        return window;
-    }
-
-    Display* display = nullptr;
     void* library = nullptr;
     const LV2UI_Descriptor* descriptor = nullptr;
 };
@@ -84,9 +70,8 @@ public:
     }
     // As a host that closes its window before the UI.
     void destroyParent() {
-        if (parent) XDestroyWindow(host.display, parent);
+        if (parent) host.destroy(parent);
         parent = 0;
-        XSync(host.display, False);
     }
     void close() {
         if (handle) host.descriptor->cleanup(handle);
@@ -110,37 +95,12 @@ public:
         host.descriptor->port_event(handle, port, sizeof value, 0, &value);
     }
 
-    // Pointer input as the server delivers it to the UI's window.
     void mouse(int type, int x, int y) {
-        XEvent event = {};
-        event.type = type;
-        if (type == MotionNotify) {
-            event.xmotion.window = window();
-            event.xmotion.x = x;
-            event.xmotion.y = y;
-        } else {
-            event.xbutton.window = window();
-            event.xbutton.button = Button1;
-            event.xbutton.x = x;
-            event.xbutton.y = y;
-        }
-        XSendEvent(host.display, window(), False, 0, &event);
-        XFlush(host.display);
+        host.mouse(window(), type, x, y);
         run(30);
     }
-
-    std::uint32_t pixel(int x, int y) const {
-        XImage* image = XGetImage(host.display, window(), x, y, 1, 1, AllPlanes, ZPixmap);
-        const std::uint32_t value = image ? static_cast<std::uint32_t>(XGetPixel(image, 0, 0)) & 0xFFFFFF : 0;
-        if (image) XDestroyImage(image);
-        return value;
-    }
-    int greenPixelsInDataBox() const {
-        int green = 0;
-        for (int y = layout::dataBox.top; y < layout::dataBox.bottom; ++y)
-            for (int x = layout::dataBox.left; x < layout::dataBox.right; ++x) green += pixel(x, y) == 0x00FF00;
-        return green;
-    }
+    std::uint32_t pixel(int x, int y) const { return host.pixel(window(), x, y); }
+    int greenPixelsInDataBox() const { return host.greenPixelsInDataBox(window()); }
 
     UiHost& host;
     Window parent;
@@ -150,7 +110,7 @@ public:
     Writes writes;
 };
 
-bool clipLit(const Ui& ui) { return (ui.pixel(254, 20) >> 16) > 150; }
+bool clipLit(const Ui& ui) { return ui.host.clipLit(ui.window()); }
 
 class Lv2UiHost : public ::testing::Test {
 protected:
@@ -224,23 +184,6 @@ TEST_F(Lv2UiHost, TwoInstancesAndAParentDestroyedUnderTheUi) {
     EXPECT_EQ(first.run(30), 0);
 }
 
-std::size_t openFiles() {
-    std::size_t count = 0;
-    if (DIR* folder = opendir("/proc/self/fd")) {
-        while (readdir(folder)) ++count;
-        closedir(folder);
-    }
-    return count;
-}
-
-std::size_t childWindows(Display* display, Window window) {
-    Window root, parent, *children = nullptr;
-    unsigned count = 0;
-    XQueryTree(display, window, &root, &parent, &children, &count);
-    if (children) XFree(children);
-    return count;
-}
-
 TEST_F(Lv2UiHost, TwentyOpenCloseCyclesLeaveNothingBehind) {
     auto cycle = [this](int drags) {
         Ui ui(host);
@@ -254,18 +197,18 @@ TEST_F(Lv2UiHost, TwentyOpenCloseCyclesLeaveNothingBehind) {
         ui.portEvent(lv2port::kClip, 1.0f);
         ui.run(140);
         ui.close();
-        EXPECT_EQ(childWindows(host.display, ui.parent), 0u);
+        EXPECT_EQ(host.childWindows(ui.parent), 0u);
         ui.destroyParent();
     };
     cycle(2);  // the first brings in what a process keeps once (the locale, Xlib's tables)
     const std::size_t files = openFiles();
-    const std::size_t memory = mallinfo2().uordblks;
+    const std::size_t memory = bytesInUse();
     for (int i = 0; i < 20; ++i) cycle(2);
     EXPECT_EQ(openFiles(), files) << "a display connection left open";
     // Every block comes back (valgrind finds none lost or left, and the count
     // of blocks in use stays put); buffers that Xlib keeps for the process
     // may still be reallocated a little larger now and then.
-    const std::size_t grown = mallinfo2().uordblks - memory;
+    const std::size_t grown = bytesInUse() - memory;
     EXPECT_LT(grown, 4096u) << "bytes in use grew by " << grown;
     std::printf("20 cycles: open files %zu before and after, heap bytes in use grew by %zd\n", files,
                 static_cast<std::ptrdiff_t>(grown));
