@@ -1,18 +1,23 @@
 #!/bin/sh
 # Real LV2 hosts from Debian, lv2apply and lv2file, render WAV files through
-# the bundle, and every output must hold exactly the bits that the DLL gives
-# for the same 0-to-1 values, rendered by the project's renderer under Wine
-# (each Windows build runs this with its own DLL, 32- or 64-bit).  The cases: the defaults, every voice count, both filters,
-# reversed phase, extreme values, 22.05 to 96 kHz, and block sizes from 1
-# to 4096 frames (lv2apply runs its own blocks; lv2file takes -b).
+# the bundle, and the Linux VST renders them through its entry point as a
+# host does; every output must hold exactly the bits that the DLL gives for
+# the same 0-to-1 values, rendered by the project's renderer under Wine
+# (each Windows build runs this with its own DLL, 32- or 64-bit).  The
+# cases: the defaults, every voice count, both filters, reversed phase,
+# extreme values, 22.05 to 96 kHz, and block sizes from 1 to 4096 frames
+# (lv2apply runs its own blocks; lv2file takes -b; the Linux VST runs the
+# DLL renderer's 512).
 #
-# Usage: hosts-match-the-dll.sh LV2_DIR PORT_VALUES RENDERER WINE_RUN WORK_DIR
-#   LV2_DIR      the folder holding velorin2.lv2 (for LV2_PATH)
-#   PORT_VALUES  velorin2-port-values of the native build
-#   RENDERER     velorin-render.exe of the Windows build
-#   WINE_RUN     cmake/wine-run.sh
+# Usage: hosts-match-the-dll.sh LV2_DIR PORT_VALUES RENDERER WINE_RUN WORK_DIR [LXVST LXVST_RENDER]
+#   LV2_DIR       the folder holding velorin2.lv2 (for LV2_PATH)
+#   PORT_VALUES   velorin2-port-values of the native build
+#   RENDERER      velorin-render.exe of the Windows build
+#   WINE_RUN      cmake/wine-run.sh
+#   LXVST         the native build's Velorin2.so
+#   LXVST_RENDER  velorin-lxvst-render of the native build
 set -eu
-lv2_dir=$1 port_values=$2 renderer=$3 wine_run=$4 work=$5
+lv2_dir=$1 port_values=$2 renderer=$3 wine_run=$4 work=$5 lxvst=${6:-} lxvst_render=${7:-}
 uri=urn:velorin:velorin2
 [ -f "$lv2_dir/velorin2.lv2/velorin2.so" ] || {
     echo "no LV2 bundle in $lv2_dir: build the native preset first"
@@ -61,6 +66,17 @@ while IFS='|' read -r rate controls blocks; do
         failures=$((failures + 1))
     fi
     echo "$rate Hz, ${controls:-defaults}: lv2apply $verdict"
+    if [ -n "$lxvst" ]; then
+        # shellcheck disable=SC2086
+        "$lxvst_render" "$lxvst" 512 "$input" "$work/$name-lxvst.wav" $options
+        if message=$(same_samples "$work/$name-dll.wav" "$work/$name-lxvst.wav" 2>&1); then
+            verdict="identical"
+        else
+            verdict="DIFFERENT ($message)"
+            failures=$((failures + 1))
+        fi
+        echo "    Linux VST: $verdict"
+    fi
     for block in $blocks; do
         # shellcheck disable=SC2086
         lv2file -i "$input" -o "$work/$name-lv2file-$block.wav" -b "$block" --ignore-clipping $file_args "$uri" \

@@ -1,0 +1,154 @@
+// velorin-lxvst-render: renders a stereo 32-bit float WAV file through the
+// Linux VST library as a host does (dlopen, VSTPluginMain, then open, sample
+// rate, block size, parameters, resume, processReplacing block by block),
+// into a 32-bit float WAV file, for comparing its sound with the DLL's.  It
+// reads and writes the samples itself: sox's raw conversions pass samples
+// through 32-bit integers and change their last bits.
+//
+//   velorin-lxvst-render PLUGIN BLOCK IN.wav OUT.wav [--set NAME=VALUE]...
+#include <cctype>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "tools/PluginLoader.h"
+
+namespace {
+
+std::uint32_t little32(const unsigned char* p) {
+    return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
+}
+std::uint16_t little16(const unsigned char* p) { return static_cast<std::uint16_t>(p[0] | (p[1] << 8)); }
+
+struct Stereo {
+    std::uint32_t rate = 0;
+    std::vector<float> samples;  // interleaved
+};
+
+// A RIFF file whose format is IEEE float (plain or extensible), two
+// channels of 32 bits; false for anything else.
+bool readWave(const char* path, Stereo& wave) {
+    std::ifstream file(path, std::ios::binary);
+    const std::vector<unsigned char> data((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    if (data.size() < 12 || std::memcmp(data.data(), "RIFF", 4) != 0 || std::memcmp(data.data() + 8, "WAVE", 4) != 0)
+        return false;
+    bool floatStereo = false;
+    for (std::size_t i = 12; i + 8 <= data.size();) {
+        const unsigned char* chunk = data.data() + i;
+        const std::uint32_t size = little32(chunk + 4);
+        if (i + 8 + size > data.size()) return false;
+        if (std::memcmp(chunk, "fmt ", 4) == 0 && size >= 16) {
+            const std::uint16_t format = little16(chunk + 8);
+            floatStereo = (format == 3 || format == 0xFFFE) && little16(chunk + 10) == 2 && little16(chunk + 22) == 32;
+            wave.rate = little32(chunk + 12);
+        } else if (std::memcmp(chunk, "data", 4) == 0) {
+            if (!floatStereo) return false;
+            wave.samples.resize(size / sizeof(float));
+            std::memcpy(wave.samples.data(), chunk + 8, wave.samples.size() * sizeof(float));
+            return true;
+        }
+        i += 8 + size + (size & 1);
+    }
+    return false;
+}
+
+void put32(std::FILE* file, std::uint32_t v) {
+    const unsigned char bytes[4] = {static_cast<unsigned char>(v), static_cast<unsigned char>(v >> 8),
+                                    static_cast<unsigned char>(v >> 16), static_cast<unsigned char>(v >> 24)};
+    std::fwrite(bytes, 1, 4, file);
+}
+void put16(std::FILE* file, std::uint16_t v) {
+    const unsigned char bytes[2] = {static_cast<unsigned char>(v), static_cast<unsigned char>(v >> 8)};
+    std::fwrite(bytes, 1, 2, file);
+}
+
+bool writeWave(const char* path, const Stereo& wave) {
+    std::FILE* file = std::fopen(path, "wb");
+    if (!file) return false;
+    const std::uint32_t bytes = static_cast<std::uint32_t>(wave.samples.size() * sizeof(float));
+    std::fwrite("RIFF", 1, 4, file);
+    put32(file, 36 + bytes);
+    std::fwrite("WAVEfmt ", 1, 8, file);
+    put32(file, 16);
+    put16(file, 3);  // IEEE float
+    put16(file, 2);
+    put32(file, wave.rate);
+    put32(file, wave.rate * 8);
+    put16(file, 8);
+    put16(file, 32);
+    std::fwrite("data", 1, 4, file);
+    put32(file, bytes);
+    const bool written = std::fwrite(wave.samples.data(), 1, bytes, file) == bytes;
+    return std::fclose(file) == 0 && written;
+}
+
+std::string lower(std::string text) {
+    for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return text;
+}
+
+VstInt32 parameterNamed(const PluginInstance& plugin, const std::string& name) {
+    for (VstInt32 i = 0; i < plugin.record()->numParams; ++i)
+        if (lower(plugin.text(effGetParamName, i)) == lower(name)) return i;
+    return -1;
+}
+
+int fail(const std::string& message) {
+    std::fprintf(stderr, "velorin-lxvst-render: %s\n", message.c_str());
+    return 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 5) return fail("usage: velorin-lxvst-render PLUGIN BLOCK IN.wav OUT.wav [--set NAME=VALUE]...");
+    const int block = std::atoi(argv[2]);
+    Stereo wave;
+    if (block <= 0) return fail("bad block size");
+    if (!readWave(argv[3], wave)) return fail(std::string(argv[3]) + " is no stereo 32-bit float WAV file");
+    PluginLoader loader(argv[1]);
+    if (!loader.loaded()) return fail(loader.error());
+    PluginInstance plugin(loader.create());
+    if (!plugin.record()) return fail("the plug-in returned no effect");
+
+    plugin.dispatch(effOpen);
+    plugin.dispatch(effSetSampleRate, 0, 0, nullptr, static_cast<float>(wave.rate));
+    plugin.dispatch(effSetBlockSize, 0, block);
+    for (int i = 5; i + 1 < argc; i += 2) {
+        const std::string setting = argv[i + 1];
+        const std::size_t equals = setting.find('=');
+        const VstInt32 index = std::strcmp(argv[i], "--set") == 0 && equals != std::string::npos
+                                   ? parameterNamed(plugin, setting.substr(0, equals))
+                                   : -1;
+        if (index < 0) return fail("bad setting " + setting);
+        plugin.setParameter(index, std::strtof(setting.c_str() + equals + 1, nullptr));
+    }
+    plugin.dispatch(effMainsChanged, 0, 1);
+
+    const std::size_t total = wave.samples.size() / 2;
+    std::vector<float> channels(4 * static_cast<std::size_t>(block));
+    float* inputs[2] = {channels.data(), channels.data() + block};
+    float* outputs[2] = {channels.data() + 2 * block, channels.data() + 3 * block};
+    for (std::size_t first = 0; first < total; first += static_cast<std::size_t>(block)) {
+        const std::size_t frames = total - first < static_cast<std::size_t>(block) ? total - first : block;
+        float* frame = wave.samples.data() + 2 * first;
+        for (std::size_t k = 0; k < frames; ++k) {
+            inputs[0][k] = frame[2 * k];
+            inputs[1][k] = frame[2 * k + 1];
+            outputs[0][k] = outputs[1][k] = 0.0f;
+        }
+        plugin.processReplacing(inputs, outputs, static_cast<VstInt32>(frames));
+        for (std::size_t k = 0; k < frames; ++k) {
+            frame[2 * k] = outputs[0][k];
+            frame[2 * k + 1] = outputs[1][k];
+        }
+    }
+    plugin.dispatch(effMainsChanged, 0, 0);
+    plugin.close();
+    return writeWave(argv[4], wave) ? 0 : fail(std::string("cannot write ") + argv[4]);
+}
