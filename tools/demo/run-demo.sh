@@ -1,10 +1,11 @@
 #!/bin/sh
 # The demo: builds the plug-in and the renderer for 32- and 64-bit Windows
-# and the LV2 plug-in for Linux, shows the plug-in's parameter table,
-# renders the demo clip through four contrasting settings with both DLLs
-# under Wine and through the LV2 bundle with Debian's lv2apply, checks that
-# all three agree to the bit, and draws spectrograms of the dry clip against
-# each render.  Everything lands in build/demo.
+# and the LV2 plug-in and the Linux VST, shows the plug-in's parameter
+# table, renders the demo clip through four contrasting settings with both
+# DLLs under Wine, through the LV2 bundle with Debian's lv2apply and through
+# the Linux VST, checks that all four agree to the bit, and draws
+# spectrograms of the dry clip against each render.  Everything lands in
+# build/demo.
 set -eu
 cd "$(dirname "$0")/../.."
 root=$(pwd)
@@ -16,9 +17,9 @@ cmake --build --preset win32 --target Velorin2 velorin-render EditorScreenshot w
 echo "== Building the 64-bit plug-in and renderer (build/win64)"
 cmake --preset win64 >/dev/null
 cmake --build --preset win64 --target Velorin2 velorin-render wine-prefix
-echo "== Building the LV2 plug-in (build/native)"
+echo "== Building the LV2 plug-in, its UI and the Linux VST (build/native)"
 cmake --preset native >/dev/null
-cmake --build --preset native --target velorin2_lv2
+cmake --build --preset native --target velorin2_lv2 velorin2_ui Velorin2_lxvst velorin-lxvst-render
 
 bin="$root/build/win32/bin"
 bin64="$root/build/win64/bin"
@@ -52,6 +53,12 @@ lv2_render() {  # controls, output
     for setting in $1; do args="$args -c ${setting%%=*} ${setting#*=}"; done
     # shellcheck disable=SC2086
     lv2apply -i "$float_clip" -o "$2" $args urn:velorin:velorin2 >/dev/null
+}
+
+# The Linux VST through its entry point, as a Linux host loads it.
+lxvst_render() {  # renderer options, output
+    # shellcheck disable=SC2086
+    "$root/build/native/bin/velorin-lxvst-render" "$root/build/native/lib/lxvst/Velorin2.so" 512 "$float_clip" "$2" $1
 }
 
 # Whether two WAV files hold the same samples, bit for bit.
@@ -91,6 +98,13 @@ echo "$settings" | while IFS='|' read -r name title options controls; do
         echo "   LV2 (lv2apply ${controls:-with its defaults}): DIFFERENT from the DLL's render"
         echo "LV2, $name" >>"$out/differences"
     fi
+    lxvst_render "$options" "$out/lxvst-0$n-$name.wav"
+    if same_samples "$wav" "$out/lxvst-0$n-$name.wav"; then
+        echo "   Linux VST: the same samples, bit for bit"
+    else
+        echo "   Linux VST: DIFFERENT from the DLL's render"
+        echo "Linux VST, $name" >>"$out/differences"
+    fi
     spectrogram "$wav" "$title" "$out/0$n-$name.png"
     # Dry above, wet below, one picture per setting.
     montage "$out/00-dry.png" "$out/0$n-$name.png" -tile 1x2 -geometry +0+4 -background black \
@@ -126,7 +140,8 @@ echo
 echo "== Done"
 echo "Plug-in DLLs: $bin/Velorin2.dll    (32-bit, for 32-bit hosts)"
 echo "              $bin64/Velorin2.dll    (64-bit, for 64-bit hosts; its renders: $out/win64-0*.wav, the same bits)"
-echo "LV2 bundle:   $root/build/native/lib/lv2/velorin2.lv2  (its renders: $out/lv2-0*.wav, the same bits)"
+echo "LV2 bundle:   $root/build/native/lib/lv2/velorin2.lv2  (with its editor; its renders: $out/lv2-0*.wav, the same bits)"
+echo "Linux VST:    $root/build/native/lib/lxvst/Velorin2.so  (with its editor; its renders: $out/lxvst-0*.wav, the same bits)"
 echo "Renderers:    $bin/velorin-render.exe and $bin64/velorin-render.exe"
 echo "              (run one as: cmake/wine-run.sh $bin/velorin-render.exe --help)"
 echo "Sounds:       $out/00-dry.wav and the renders:"
