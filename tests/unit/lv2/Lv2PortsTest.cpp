@@ -9,6 +9,7 @@
 #include <string>
 
 #include "chorus/ChorusEffect.h"
+#include "chorus/ParameterTable.h"
 #include "lv2/Lv2Ports.h"
 
 namespace {
@@ -99,6 +100,37 @@ TEST(Lv2Ports, DecimalRatesGiveTheEffectsOwnValues) {
     EXPECT_EQ(lv2port::cutoffValue(2468.0f), 0.15f);
     EXPECT_EQ(lv2port::depthValue(30.0f), 0.3f);
     EXPECT_EQ(lv2port::predelayValue(10.0f), 0.1f);
+}
+
+// What the editor's controls write: for every value a knob can give (steps
+// of 1/270), the port value whose conversion comes nearest the value (the
+// value itself wherever a float of the port gives it: every Dry and Wet,
+// most Cutoffs), no neighbour of it nearer; Rate in steps of 0.0001 Hz; for
+// the buttons and Voices, the setting the effect runs for the value.
+TEST(Lv2Ports, TheEditorsValuesBecomePortValuesThatConvertBack) {
+    for (int step = 0; step <= 270; ++step) {
+        const float value = std::fmin(static_cast<float>(step) * 0.0037037036f, 1.0f);
+        for (int parameter : {chorus::kCutoff, chorus::kDepth, chorus::kPredelay, chorus::kDry, chorus::kWet}) {
+            const ControlPort& port = lv2port::controlPorts()[parameter];
+            const float written = lv2port::portValueFor(parameter, value);
+            const auto distance = [&](float portValue) {
+                return std::fabs(static_cast<double>(port.toEffectValue(portValue)) - value);
+            };
+            EXPECT_LE(distance(written), distance(std::nextafter(written, 1e9f))) << port.symbol << " " << value;
+            EXPECT_LE(distance(written), distance(std::nextafter(written, -1e9f))) << port.symbol << " " << value;
+            if (parameter == chorus::kDry || parameter == chorus::kWet) {
+                EXPECT_EQ(distance(written), 0.0);
+            }
+        }
+        const float rate = lv2port::portValueFor(chorus::kRate, value);
+        EXPECT_NEAR(lv2port::rateValue(rate), value, 0.00005 / 3.9 + 1e-7) << value;
+        EXPECT_EQ(std::round(rate * 10000.0f) / 10000.0f, rate) << "a rate in steps of 0.0001 Hz";
+        const int voices = static_cast<int>(lv2port::portValueFor(chorus::kVoices, value));
+        EXPECT_EQ(voices, chorus::voiceCountFor(value)) << value;
+    }
+    EXPECT_EQ(lv2port::portValueFor(chorus::kFilter, 0.5f), 0.0f) << "0.5 runs the low-pass";
+    EXPECT_EQ(lv2port::portValueFor(chorus::kFilter, 1.0f), 1.0f);
+    EXPECT_EQ(lv2port::portValueFor(chorus::kPhase, 1.0f), 1.0f);
 }
 
 }  // namespace
