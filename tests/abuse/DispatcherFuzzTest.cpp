@@ -18,8 +18,8 @@
 #include <string>
 
 #include "host/AEffEditor.h"
-#include "tests/wine/abuse/AbuseHost.h"
-#include "tests/wine/abuse/Reporting.h"
+#include "tests/abuse/AbuseHost.h"
+#include "tests/abuse/Reporting.h"
 
 namespace abuse {
 namespace {

@@ -1,15 +1,17 @@
-#include "tests/wine/abuse/GuardedMemory.h"
+#include "tests/abuse/GuardedMemory.h"
 
-#include <windows.h>
-
+#include <atomic>
 #include <cstdio>
 #include <cstring>
+#include <thread>
+
+#include "tests/abuse/Platform.h"
 
 namespace abuse {
 
 namespace {
 
-constexpr std::size_t kPage = 4096;
+constexpr std::size_t kPage = platform::kPageSize;
 constexpr std::size_t kCapacity = 8192;          // registry entries
 constexpr std::size_t kQuarantineBlocks = 256;   // freed blocks kept inaccessible ...
 constexpr std::size_t kQuarantineBytes = 64u << 20;  // ... up to this many bytes of them
@@ -29,8 +31,32 @@ struct Entry {
     State state;
 };
 
+// Readers and a writer in one word: the fault catcher can try it from any
+// thread and in any state, since it calls nothing.
+class SharedLock {
+public:
+    void lock() {
+        for (int free = 0; !state.compare_exchange_weak(free, -1, std::memory_order_acquire); free = 0)
+            std::this_thread::yield();
+    }
+    void unlock() { state.store(0, std::memory_order_release); }
+    bool tryLockShared() {
+        int readers = state.load(std::memory_order_relaxed);
+        while (readers >= 0)
+            if (state.compare_exchange_weak(readers, readers + 1, std::memory_order_acquire)) return true;
+        return false;
+    }
+    void lockShared() {
+        while (!tryLockShared()) std::this_thread::yield();
+    }
+    void unlockShared() { state.fetch_sub(1, std::memory_order_release); }
+
+private:
+    std::atomic<int> state{0};  // -1 for a writer, else the number of readers
+};
+
 struct Registry {
-    SRWLOCK lock = SRWLOCK_INIT;
+    SharedLock lock;
     Entry* entries = nullptr;
     std::size_t used = 0;  // entries below this index have been used
     std::size_t quarantine[kQuarantineBlocks] = {};
@@ -39,17 +65,18 @@ struct Registry {
     MemoryCounts counts;
 };
 
+std::size_t roundUp(std::size_t value, std::size_t step) { return (value + step - 1) / step * step; }
+
 Registry& registry() {
     static Registry& r = *[] {
         static Registry made;
-        made.entries = static_cast<Entry*>(
-            VirtualAlloc(nullptr, kCapacity * sizeof(Entry), MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE));
+        const std::size_t bytes = roundUp(kCapacity * sizeof(Entry), kPage);
+        void* pages = platform::reservePages(bytes);
+        if (pages && platform::makeAccessible(pages, bytes)) made.entries = static_cast<Entry*>(pages);
         return &made;
     }();
     return r;
 }
-
-std::size_t roundUp(std::size_t value, std::size_t step) { return (value + step - 1) / step * step; }
 
 Entry* findLive(Registry& r, const void* block) {
     for (std::size_t i = 0; i < r.used; ++i)
@@ -68,7 +95,7 @@ void releaseOldestQuarantined(Registry& r) {
     r.quarantineFirst = (r.quarantineFirst + 1) % kQuarantineBlocks;
     --r.quarantineCount;
     r.quarantineBytes -= e.dataBytes;
-    VirtualFree(e.base, 0, MEM_RELEASE);
+    platform::releasePages(e.base, e.baseBytes);
     e.state = State::unused;
 }
 
@@ -80,22 +107,26 @@ void* guardedAllocate(std::size_t size, std::size_t alignment, Flush flush, Owne
     const std::size_t rounded = roundUp(size, alignment);
     const std::size_t dataBytes = roundUp(rounded ? rounded : 1, kPage);
     const std::size_t baseBytes = dataBytes + 2 * kPage;
-    char* base = static_cast<char*>(VirtualAlloc(nullptr, baseBytes, MEM_RESERVE, PAGE_NOACCESS));
+    char* base = static_cast<char*>(platform::reservePages(baseBytes));
     if (!base) return nullptr;
     char* data = base + kPage;
-    if (!VirtualAlloc(data, dataBytes, MEM_COMMIT, PAGE_READWRITE)) {
-        VirtualFree(base, 0, MEM_RELEASE);
+    if (!platform::makeAccessible(data, dataBytes)) {
+        platform::releasePages(base, baseBytes);
         return nullptr;
     }
     char* user = flush == Flush::end ? data + dataBytes - rounded : data;
     if (!zeroed) std::memset(user, 0xFF, size);
 
     Registry& r = registry();
-    AcquireSRWLockExclusive(&r.lock);
+    if (!r.entries) {
+        platform::releasePages(base, baseBytes);
+        return nullptr;
+    }
+    r.lock.lock();
     Entry* e = freeSlot(r);
     if (!e) {
-        ReleaseSRWLockExclusive(&r.lock);
-        VirtualFree(base, 0, MEM_RELEASE);
+        r.lock.unlock();
+        platform::releasePages(base, baseBytes);
         return nullptr;
     }
     *e = {base, baseBytes, data, dataBytes, user, size, origin, r.nextSerial++, owner, State::live};
@@ -104,21 +135,20 @@ void* guardedAllocate(std::size_t size, std::size_t alignment, Flush flush, Owne
         r.counts.pluginBytes += size;
         ++r.counts.pluginAllocations;
     }
-    ReleaseSRWLockExclusive(&r.lock);
+    r.lock.unlock();
     return user;
 }
 
 bool guardedFree(void* block) {
     if (!block) return false;
     Registry& r = registry();
-    AcquireSRWLockExclusive(&r.lock);
+    r.lock.lock();
     Entry* e = findLive(r, block);
     if (!e) {
-        ReleaseSRWLockExclusive(&r.lock);
+        r.lock.unlock();
         return false;
     }
-    // Decommitted pages fault on any access, like the guards.
-    VirtualFree(e->data, e->dataBytes, MEM_DECOMMIT);
+    platform::makeInaccessible(e->data, e->dataBytes);
     e->state = State::freed;
     if (e->owner == Owner::plugin) {
         --r.counts.pluginBlocks;
@@ -129,31 +159,31 @@ bool guardedFree(void* block) {
     ++r.quarantineCount;
     r.quarantineBytes += e->dataBytes;
     while (r.quarantineBytes > kQuarantineBytes && r.quarantineCount > 1) releaseOldestQuarantined(r);
-    ReleaseSRWLockExclusive(&r.lock);
+    r.lock.unlock();
     return true;
 }
 
 std::size_t guardedSize(const void* block) {
     Registry& r = registry();
-    AcquireSRWLockShared(&r.lock);
+    r.lock.lockShared();
     const Entry* e = findLive(r, block);
     const std::size_t size = e ? e->size : SIZE_MAX;
-    ReleaseSRWLockShared(&r.lock);
+    r.lock.unlockShared();
     return size;
 }
 
 MemoryCounts memoryCounts() {
     Registry& r = registry();
-    AcquireSRWLockShared(&r.lock);
+    r.lock.lockShared();
     MemoryCounts counts = r.counts;
     counts.quarantined = r.quarantineCount;
-    ReleaseSRWLockShared(&r.lock);
+    r.lock.unlockShared();
     return counts;
 }
 
 void describeLivePluginBlocks(char* text, std::size_t capacity) {
     Registry& r = registry();
-    AcquireSRWLockShared(&r.lock);
+    r.lock.lockShared();
     std::size_t at = 0;
     text[0] = '\0';
     for (std::size_t i = 0; i < r.used && at + 1 < capacity; ++i) {
@@ -164,7 +194,7 @@ void describeLivePluginBlocks(char* text, std::size_t capacity) {
         if (n < 0) break;
         at += static_cast<std::size_t>(n);
     }
-    ReleaseSRWLockShared(&r.lock);
+    r.lock.unlockShared();
 }
 
 bool describeGuardedAddress(const void* address, char* text, std::size_t capacity) {
@@ -172,7 +202,7 @@ bool describeGuardedAddress(const void* address, char* text, std::size_t capacit
     if (!r.entries) return false;
     // A thread that faults inside the allocator holds the lock; the report
     // is then made from the registry as it stands.
-    const bool locked = TryAcquireSRWLockShared(&r.lock);
+    const bool locked = r.lock.tryLockShared();
     const char* a = static_cast<const char*>(address);
     bool found = false;
     for (std::size_t i = 0; i < r.used && !found; ++i) {
@@ -192,7 +222,7 @@ bool describeGuardedAddress(const void* address, char* text, std::size_t capacit
         else
             std::snprintf(text, capacity, "inside %s #%u (%zu bytes from %s)", kind, e.serial, e.size, e.origin);
     }
-    if (locked) ReleaseSRWLockShared(&r.lock);
+    if (locked) r.lock.unlockShared();
     return found;
 }
 

@@ -1,9 +1,9 @@
-#include "tests/wine/abuse/ImportHooks.h"
+#include "tests/abuse/ImportHooks.h"
 
 #include <cstdlib>
 #include <cstring>
 
-#include "tests/wine/abuse/GuardedMemory.h"
+#include "tests/abuse/GuardedMemory.h"
 
 namespace abuse {
 

@@ -15,13 +15,13 @@
 #include <limits>
 #include <memory>
 
-#include "tests/wine/abuse/AbuseHost.h"
-#include "tests/wine/abuse/Reporting.h"
+#include "tests/abuse/AbuseHost.h"
+#include "tests/abuse/Reporting.h"
 
 namespace abuse {
 namespace {
 
-constexpr int kBlocks = 30000;
+constexpr int kBlocks = 30000 / kBlockWorkDivisor;
 constexpr int kLargest = 100000;
 
 bool isFinite(float value) {
@@ -229,8 +229,8 @@ TEST(RandomBlocks, GuardedFiniteAndRecovering) {
     plugin.close();
 
     recordFigure("random blocks",
-                 grouped(kBlocks) + " blocks of 0 to " + grouped(kLargest) + " frames (" + grouped(tally.frames) +
-                     " frames; " + grouped(tally.pastAnnounced) + " past the announced size, " +
+                 grouped(kBlocks) + " blocks" + scaledNote() + " of 0 to " + grouped(kLargest) + " frames (" +
+                     grouped(tally.frames) + " frames; " + grouped(tally.pastAnnounced) + " past the announced size, " +
                      grouped(tally.empty) + " empty, " + grouped(tally.negative) + " negative), " +
                      grouped(tally.inPlace) + " in place, " + grouped(tally.accumulating) + " through process; " +
                      grouped(tally.rates) + " sample-rate changes (half of them bad); " + grouped(tally.bursts) +

@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -19,13 +20,17 @@
 #include <string>
 #include <thread>
 
-#include "tests/wine/abuse/AbuseHost.h"
-#include "tests/wine/abuse/Reporting.h"
+#include "tests/abuse/AbuseHost.h"
+#include "tests/abuse/Reporting.h"
 
 namespace abuse {
 namespace {
 
-constexpr DWORD kMilliseconds = 10000;
+constexpr int kMilliseconds = 10000;
+
+std::chrono::steady_clock::time_point fromNow(int milliseconds) {
+    return std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
+}
 
 struct Shared {
     std::atomic<bool> stop{false};
@@ -145,8 +150,9 @@ TEST(Threads, AudioAgainstControlUnderAWatchdog) {
     ControlActivity control;
     std::thread audioWorker(audioThread, std::cref(plugin), seed, std::ref(shared), std::ref(audio));
     std::thread controlWorker(controlThread, std::cref(plugin), seed + 1, std::ref(shared), std::ref(control));
-    const DWORD start = GetTickCount();
-    while (!shared.stop && GetTickCount() - start < kMilliseconds) Sleep(20);
+    const auto end = fromNow(kMilliseconds);
+    while (!shared.stop && std::chrono::steady_clock::now() < end)
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
     shared.stop = true;
     audioWorker.join();
     controlWorker.join();
@@ -233,7 +239,7 @@ void knobThread(const Plugin& plugin, std::uint64_t seed, const std::atomic<bool
 }
 
 TEST(Bursts, KnobMovesDuringPlayback) {
-    constexpr DWORD kJudgedMilliseconds = 5000;
+    constexpr int kJudgedMilliseconds = 5000;
     const std::uint64_t seed = seedFor("Bursts.KnobMovesDuringPlayback");
     PluginLibrary library;
     ASSERT_TRUE(library.loaded()) << library.error();
@@ -253,8 +259,8 @@ TEST(Bursts, KnobMovesDuringPlayback) {
         audio.current = kJudgedBlock;
         Random random(seed);
         HostBuffers buffers(kJudgedBlock);
-        const DWORD start = GetTickCount();
-        while (GetTickCount() - start < kJudgedMilliseconds) {
+        const auto end = fromNow(kJudgedMilliseconds);
+        while (std::chrono::steady_clock::now() < end) {
             buffers.place(kJudgedBlock, Flush::end, false);
             noise(random, buffers, kJudgedBlock);
             plugin.processReplacing(buffers.inputs(), buffers.outputs(), kJudgedBlock);

@@ -7,6 +7,7 @@
 // context, window, timer or window class, and no editor window is left in
 // the process.
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <atomic>
 #include <cmath>
@@ -18,9 +19,9 @@
 #include "editor/EditorLayout.h"
 #include "host/AEffEditor.h"
 #include "editor/win32/Win32EditorWindow.h"
-#include "tests/wine/abuse/AbuseHost.h"
-#include "tests/wine/abuse/ImportHooks.h"
-#include "tests/wine/abuse/Reporting.h"
+#include "tests/abuse/AbuseHost.h"
+#include "tests/abuse/ImportHooks.h"
+#include "tests/abuse/Reporting.h"
 #include "tools/skin/EditorHost.h"
 
 namespace abuse {

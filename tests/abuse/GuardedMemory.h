@@ -1,10 +1,11 @@
 // Memory with inaccessible pages around it, for the blocks the plug-in
-// allocates and the buffers the host hands it.  Every block has a page
-// without access right before and right after its data; a block is placed
-// so that one of its ends touches a guard page exactly.  Freed blocks stay
-// inaccessible in a quarantine for a while, so a late read or write of
-// them faults too.  The registry lives outside the process heaps, so that
-// measuring those heaps does not measure the registry.
+// allocates (where its imports are hooked, PluginResources.h) and the
+// buffers the host hands it.  Every block has a page without access right
+// before and right after its data; a block is placed so that one of its
+// ends touches a guard page exactly.  Freed blocks stay inaccessible in a
+// quarantine for a while, so a late read or write of them faults too.  The
+// registry lives outside the process heaps, so that measuring those heaps
+// does not measure the registry.
 #pragma once
 
 #include <cstddef>

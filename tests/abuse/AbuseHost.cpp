@@ -1,10 +1,12 @@
-#include "tests/wine/abuse/AbuseHost.h"
+#include "tests/abuse/AbuseHost.h"
 
 #include <atomic>
 #include <cstring>
 
-#include "tests/wine/abuse/ImportHooks.h"
-#include "tests/wine/abuse/Reporting.h"
+#include "tests/abuse/Platform.h"
+#include "tests/abuse/PluginResources.h"
+#include "tests/abuse/Reporting.h"
+#include "tools/LibraryLoading.h"
 
 namespace abuse {
 
@@ -33,22 +35,27 @@ std::string pluginPath() {
 }
 
 PluginLibrary::PluginLibrary() {
-    handle = LoadLibraryA(pluginPath().c_str());
+    unsigned long error = 0;
+    handle = library::open(pluginPath(), error);
     if (!handle) {
-        problem = "cannot load " + pluginPath() + " (error " + std::to_string(GetLastError()) + ")";
+        problem = "cannot load " + pluginPath() + " (" + platform::loadFailure(error) + ")";
         return;
     }
-    hookImports(handle);
-    setPluginModule(handle);
-    mainEntry = reinterpret_cast<AEffect*(VELORIN_CALLBACK*)(audioMasterCallback)>(
-        reinterpret_cast<void*>(GetProcAddress(handle, "main")));
-    if (!mainEntry) problem = pluginPath() + " exports no \"main\"";
+    watchPlugin(handle);
+    for (int i = 0; i < library::kEntryNameCount && !mainEntry; ++i)
+        mainEntry = reinterpret_cast<AEffect*(VELORIN_CALLBACK*)(audioMasterCallback)>(
+            library::symbol(handle, library::kEntryNames[i]));
+    if (!mainEntry) {
+        problem = pluginPath() + " exports no \"" + library::kEntryNames[0] + "\"";
+        return;
+    }
+    setPluginModule(platform::moduleContaining(reinterpret_cast<const void*>(mainEntry)));
 }
 
 PluginLibrary::~PluginLibrary() {
     if (!handle) return;
     setPluginModule(nullptr);
-    FreeLibrary(handle);
+    library::close(handle);
 }
 
 void Plugin::start(float sampleRate, VstInt32 blockSize) const {
@@ -61,21 +68,6 @@ void Plugin::start(float sampleRate, VstInt32 blockSize) const {
 void Plugin::close() {
     dispatch(effMainsChanged, 0, 0);
     PluginInstance::close();
-}
-
-std::size_t heapBytesInUse() {
-    HANDLE heaps[256];
-    const DWORD count = GetProcessHeaps(256, heaps);
-    std::size_t total = 0;
-    for (DWORD i = 0; i < count && i < 256; ++i) {
-        if (!HeapLock(heaps[i])) continue;
-        PROCESS_HEAP_ENTRY entry;
-        entry.lpData = nullptr;
-        while (HeapWalk(heaps[i], &entry))
-            if (entry.wFlags & PROCESS_HEAP_ENTRY_BUSY) total += entry.cbData;
-        HeapUnlock(heaps[i]);
-    }
-    return total;
 }
 
 Random::Random(std::uint64_t seed) {

@@ -1,17 +1,16 @@
-// The host of the abuse suite: it loads the plug-in DLL as hosts do
-// (LoadLibrary, then "main" with a host callback), hooks its imports, and
-// hands it guarded buffers.  Written for 32- and 64-bit processes alike:
-// the dispatcher's and the callback's value and result are pointer-sized.
+// The host of the abuse suite: it loads the plug-in as hosts do (the DLL
+// with LoadLibrary, then "main" with a host callback; the Linux VST with
+// dlopen, then "VSTPluginMain"), watches it (PluginResources.h), and hands
+// it guarded buffers.  Written for 32- and 64-bit processes alike: the
+// dispatcher's and the callback's value and result are pointer-sized.
 #pragma once
-
-#include <windows.h>
 
 #include <cstddef>
 #include <cstdint>
 #include <string>
 
 #include "host/AEffect.h"
-#include "tests/wine/abuse/GuardedMemory.h"
+#include "tests/abuse/GuardedMemory.h"
 #include "tools/PluginLoader.h"
 
 namespace abuse {
@@ -26,10 +25,11 @@ HostResult VELORIN_CALLBACK hostCallback(AEffect* effect, VstInt32 opcode, VstIn
                                          float opt);
 long automationCount();
 
-// The plug-in file: options().plugin beside the program, or a full path.
+// The plug-in file: options().plugin relative to the program's folder, or
+// a full path.
 std::string pluginPath();
 
-// The DLL loaded with its imports hooked; unloaded with the object.
+// The plug-in loaded and watched; unloaded with the object.
 class PluginLibrary {
 public:
     PluginLibrary();
@@ -39,12 +39,11 @@ public:
 
     bool loaded() const { return mainEntry != nullptr; }
     const std::string& error() const { return problem; }
-    HMODULE module() const { return handle; }
-    // "main" with the host's callback.
+    // The entry point with the host's callback.
     AEffect* create() const { return mainEntry ? mainEntry(hostCallback) : nullptr; }
 
 private:
-    HMODULE handle = nullptr;
+    void* handle = nullptr;
     AEffect*(VELORIN_CALLBACK* mainEntry)(audioMasterCallback) = nullptr;
     std::string problem;
 };
@@ -60,9 +59,6 @@ public:
     // Suspend and effClose; the record is gone afterwards.
     void close();
 };
-
-// Bytes in use on all the process's heaps, walked block by block.
-std::size_t heapBytesInUse();
 
 // A small fast generator (xorshift128+), seeded by splitting a 64-bit seed.
 class Random {
