@@ -1,5 +1,7 @@
 #include "editor/ChorusEditor.h"
 
+#include <new>
+
 #include "chorus/ChorusEffect.h"
 
 namespace {
@@ -45,4 +47,18 @@ void ChorusEditor::programChanged() { core.programChanged(); }
 void ChorusEditor::effectClosing() {
     backend->sayFarewell();
     backend->close();
+}
+
+AudioEffect* createChorusWithEditor(audioMasterCallback audioMaster, editor::EditorBackend* (*makeBackend)()) {
+    ChorusEffect* effect = new (std::nothrow) ChorusEffect(audioMaster);
+    if (!effect) return nullptr;
+    editor::EditorBackend* backend = effect->isUsable() ? makeBackend() : nullptr;
+    ChorusEditor* editor = backend ? new (std::nothrow) ChorusEditor(effect, backend) : nullptr;
+    if (!editor) {
+        delete backend;
+        delete effect;
+        return nullptr;
+    }
+    effect->attachEditor(editor);
+    return effect;
 }

@@ -33,3 +33,8 @@ private:
     editor::EditorBackend* backend;
     editor::EditorCore core;
 };
+
+// What a plug-in's entry point makes: the chorus effect with its editor on
+// the backend that `makeBackend` makes.  Null, with nothing left behind,
+// when the effect, its delay line, the backend or the editor cannot be had.
+AudioEffect* createChorusWithEditor(audioMasterCallback audioMaster, editor::EditorBackend* (*makeBackend)());

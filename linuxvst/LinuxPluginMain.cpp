@@ -4,32 +4,21 @@
 // too, by an assembler label.
 #include <new>
 
-#include "chorus/ChorusEffect.h"
 #include "editor/ChorusEditor.h"
 #include "editor/x11/X11EditorWindow.h"
 #include "host/PluginEntry.h"
 
 namespace {
 
-// Null when the effect or its editor cannot be made.
-AudioEffect* createChorusWithEditor(audioMasterCallback audioMaster) {
-    ChorusEffect* effect = new (std::nothrow) ChorusEffect(audioMaster);
-    if (!effect) return nullptr;
-    editor::X11EditorWindow* window = effect->isUsable() ? new (std::nothrow) editor::X11EditorWindow : nullptr;
-    ChorusEditor* editor = window ? new (std::nothrow) ChorusEditor(effect, window) : nullptr;
-    if (!editor) {
-        delete window;
-        delete effect;
-        return nullptr;
-    }
-    effect->attachEditor(editor);
-    return effect;
+AudioEffect* createChorus(audioMasterCallback audioMaster) {
+    return createChorusWithEditor(audioMaster,
+                                  []() -> editor::EditorBackend* { return new (std::nothrow) editor::X11EditorWindow; });
 }
 
 }  // namespace
 
 extern "C" __attribute__((visibility("default"))) AEffect* VSTPluginMain(audioMasterCallback audioMaster) {
-    return openEffect(audioMaster, createChorusWithEditor);
+    return openEffect(audioMaster, createChorus);
 }
 
 extern "C" __attribute__((visibility("default"), alias("VSTPluginMain"))) AEffect* legacyMain(
