@@ -1,14 +1,11 @@
 #include "editor/ChorusEffectModel.h"
 
-#include <cstring>
-
 #include "host/FloatingPointControl.h"
 
 namespace editor {
 
 float ChorusEffectModel::value(int parameter) { return effect.getParameter(parameter); }
 
-// The value text and the unit without a separator: "8040Hz", "-6.0dB".
 // The effect's texts fit buffers of 64 and 16 bytes.
 void ChorusEffectModel::valueText(int parameter, char* text, int capacity) {
     char value[64] = "";
@@ -20,10 +17,7 @@ void ChorusEffectModel::valueText(int parameter, char* text, int capacity) {
     }
     value[sizeof value - 1] = '\0';
     unit[sizeof unit - 1] = '\0';
-    if (capacity <= 0) return;
-    text[0] = '\0';
-    std::strncat(text, value, static_cast<std::size_t>(capacity) - 1);
-    std::strncat(text, unit, static_cast<std::size_t>(capacity) - 1 - std::strlen(text));
+    joinValueAndUnit(value, unit, text, capacity);
 }
 
 // A knob sets its value as every control of the editor does (the buttons do

@@ -5,6 +5,8 @@
 // neither.
 #pragma once
 
+#include <cstring>
+
 namespace editor {
 
 class EditorModel {
@@ -31,5 +33,14 @@ public:
 protected:
     ~EditorModel() = default;
 };
+
+// The DATA display's text: the value text and its unit without a
+// separator ("8040Hz"), cut to `capacity` bytes with the terminator.
+inline void joinValueAndUnit(const char* value, const char* unit, char* text, int capacity) {
+    if (capacity <= 0) return;
+    text[0] = '\0';
+    std::strncat(text, value, static_cast<std::size_t>(capacity) - 1);
+    std::strncat(text, unit, static_cast<std::size_t>(capacity) - 1 - std::strlen(text));
+}
 
 }  // namespace editor

@@ -1,7 +1,5 @@
 #include "lv2/Lv2UiModel.h"
 
-#include <cstring>
-
 #include "chorus/ParameterTable.h"
 #include "chorus/ParameterText.h"
 
@@ -29,13 +27,10 @@ float Lv2UiModel::value(int parameter) {
 
 // The effect's own text and unit, as the VST editor shows them.
 void Lv2UiModel::valueText(int parameter, char* text, int capacity) {
-    if (capacity <= 0) return;
     char value[64] = "";
     chorus::formatParameterDisplay(parameter, this->value(parameter), value);
     const chorus::ParameterInfo* info = chorus::parameterInfo(parameter);
-    text[0] = '\0';
-    std::strncat(text, value, static_cast<std::size_t>(capacity) - 1);
-    if (info) std::strncat(text, info->label, static_cast<std::size_t>(capacity) - 1 - std::strlen(text));
+    editor::joinValueAndUnit(value, info ? info->label : "", text, capacity);
 }
 
 void Lv2UiModel::beginGesture(int parameter) {

@@ -41,6 +41,15 @@ input_at() {
 
 failures=0
 cases=0
+# Prints whether a render holds the DLL's samples, and counts it if not.
+verdict() {  # dll render, render, what to print before the verdict
+    if message=$(same_samples "$1" "$2" 2>&1); then
+        echo "$3 identical"
+    else
+        echo "$3 DIFFERENT ($message)"
+        failures=$((failures + 1))
+    fi
+}
 # rate | LV2 controls (symbol=value) | lv2file block sizes
 while IFS='|' read -r rate controls blocks; do
     [ -n "$rate" ] || continue
@@ -59,35 +68,17 @@ while IFS='|' read -r rate controls blocks; do
     done
     # shellcheck disable=SC2086
     lv2apply -i "$input" -o "$work/$name-lv2apply.wav" $control_args "$uri" >/dev/null
-    if message=$(same_samples "$work/$name-dll.wav" "$work/$name-lv2apply.wav" 2>&1); then
-        verdict="identical"
-    else
-        verdict="DIFFERENT ($message)"
-        failures=$((failures + 1))
-    fi
-    echo "$rate Hz, ${controls:-defaults}: lv2apply $verdict"
+    verdict "$work/$name-dll.wav" "$work/$name-lv2apply.wav" "$rate Hz, ${controls:-defaults}: lv2apply"
     if [ -n "$lxvst" ]; then
         # shellcheck disable=SC2086
         "$lxvst_render" "$lxvst" 512 "$input" "$work/$name-lxvst.wav" $options
-        if message=$(same_samples "$work/$name-dll.wav" "$work/$name-lxvst.wav" 2>&1); then
-            verdict="identical"
-        else
-            verdict="DIFFERENT ($message)"
-            failures=$((failures + 1))
-        fi
-        echo "    Linux VST: $verdict"
+        verdict "$work/$name-dll.wav" "$work/$name-lxvst.wav" "    Linux VST:"
     fi
     for block in $blocks; do
         # shellcheck disable=SC2086
         lv2file -i "$input" -o "$work/$name-lv2file-$block.wav" -b "$block" --ignore-clipping $file_args "$uri" \
             >/dev/null 2>&1
-        if message=$(same_samples "$work/$name-dll.wav" "$work/$name-lv2file-$block.wav" 2>&1); then
-            verdict="identical"
-        else
-            verdict="DIFFERENT ($message)"
-            failures=$((failures + 1))
-        fi
-        echo "    lv2file, blocks of $block: $verdict"
+        verdict "$work/$name-dll.wav" "$work/$name-lv2file-$block.wav" "    lv2file, blocks of $block:"
     done
 done <<'CASES'
 44100||1 512 4096
