@@ -68,8 +68,7 @@ text() {
 put() {
     mkdir -p "$(dirname "$2")"
     cp -R "$1" "$2"
-    find "$2" -type f -name '*.so' -exec strip --strip-unneeded --remove-section=.comment \
-        --remove-section=.note.gnu.gold-version {} +
+    find "$2" -type f -name '*.so' -exec strip --strip-unneeded --remove-section=.comment {} +
 }
 
 # Modes as a package should have them, and every time stamp the same.
@@ -81,7 +80,8 @@ settle() {
 }
 
 echo "== the deb"
-deb=$stage/deb
+# Laid out as Debian's tools expect a source's package.
+deb=$stage/source/debian/velorin2
 for item in $linux_plugins; do put "build/native/$item" "$deb/usr/$item"; done
 doc=$deb/usr/share/doc/velorin2
 mkdir -p "$doc"
@@ -89,17 +89,15 @@ cp tools/release/copyright "$doc/copyright"
 text readme-deb.txt >"$doc/README"
 gzip -9n <tools/release/changelog >"$doc/changelog.gz"
 # What the plug-ins need of the system, from the libraries they link and
-# the symbol versions they use; dpkg-shlibdeps reads the package's name
-# from a control file of the source.
-mkdir -p "$stage/source/debian"
+# the symbol versions they use.
+mkdir -p "$deb/DEBIAN"
 printf 'Source: velorin2\n\nPackage: velorin2\nArchitecture: amd64\n' >"$stage/source/debian/control"
-binaries=$(cd "$deb" && find usr -name '*.so' -type f | sort | sed "s|^|$repo/$deb/|")
+binaries=$(cd "$stage/source" && find debian/velorin2 -name '*.so' -type f | sort)
 # shellcheck disable=SC2086
 depends=$(cd "$stage/source" && dpkg-shlibdeps -O $binaries | sed -n 's/^shlibs:Depends=//p')
 # Each file counts its size in KiB rounded up, every folder 1 KiB, as dpkg
 # counts them: the same on every file system.
 installed_size=$(find "$deb/usr" -printf '%y %s\n' | awk '{ n += ($1 == "f") ? int(($2 + 1023) / 1024) : 1 } END { print n }')
-mkdir -p "$deb/DEBIAN"
 {
     echo "Package: velorin2"
     echo "Version: $version"
@@ -109,7 +107,13 @@ mkdir -p "$deb/DEBIAN"
     echo "Depends: $depends"
     echo "Section: sound"
     echo "Priority: optional"
-    text description.txt
+    echo "Description: stereo chorus audio plug-in for LV2 and VST hosts"
+    echo " Velorin 2 is a stereo chorus: one, two or four voices swept by a sine"
+    echo " oscillator around a centre delay, a low-pass or high-pass filter in the"
+    echo " wet path, and an editor window with six knobs."
+    echo " ."
+    echo " This package installs the LV2 plug-in with its editor and the VST"
+    echo " plug-ins where Linux hosts look for them."
 } >"$deb/DEBIAN/control"
 (cd "$deb" && find usr -type f | sort | xargs md5sum) >"$deb/DEBIAN/md5sums"
 settle "$deb" ""
