@@ -54,7 +54,7 @@ fi
 
 out=build/release
 stage=$out/stage
-rm -rf "$stage" "$out"/velorin2[_-]"$version"* "$out/SHA256SUMS"
+rm -rf "$stage" "$out"/velorin2[_-]* "$out/SHA256SUMS"
 mkdir -p "$stage"
 
 # The texts name the VST 3 bundle on lines marked "[vst3] ".
