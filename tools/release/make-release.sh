@@ -17,7 +17,8 @@ repo=$PWD
 tools/install-dependencies.sh
 
 if [ -z "${SOURCE_DATE_EPOCH:-}" ]; then
-    SOURCE_DATE_EPOCH=$(git log -1 --format=%ct)
+    SOURCE_DATE_EPOCH=$(git log -1 --format=%ct 2>/dev/null) ||
+        { echo "not a git checkout: set SOURCE_DATE_EPOCH to the release's time (seconds since 1970)"; exit 1; }
     if [ -n "$(git status --porcelain --untracked-files=no)" ]; then
         echo "note: the work tree has uncommitted changes; the packages hold them, the commit's time names them"
     fi
