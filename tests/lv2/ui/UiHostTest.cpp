@@ -217,29 +217,31 @@ TEST_F(Lv2UiHost, TwoInstancesAndAParentDestroyedUnderTheUi) {
 }
 
 // A drag's touch gesture ends however the drag does: with the parent
-// unmapped under it (the server ends the pointer grab), or with the UI
-// closed during it, and nothing is written at the close.
+// unmapped or destroyed under it (the server ends the pointer grab), or
+// with the UI closed during it; and none of these writes a value.
 TEST_F(Lv2UiHost, EveryTouchBeginHasItsEnd) {
     const layout::KnobCircle& wet = *controls::knobFor(chorus::kWet);
     const std::uint32_t wetPort = lv2port::kFirstControl + chorus::kWet;
-    const Touches gesture = {{wetPort, true}, {wetPort, false}};
-    {
+    auto dragUntil = [&](const char* what, auto end) {
+        SCOPED_TRACE(what);
         Ui ui(host);
         ASSERT_TRUE(ui.open());
         ui.mouse(ButtonPress, wet.centreX - 1, wet.centreY);
         ui.mouse(MotionNotify, wet.centreX, wet.centreY - 10);
+        const std::size_t writes = ui.writes.size();
+        end(ui);
+        EXPECT_EQ(ui.touches, (Touches{{wetPort, true}, {wetPort, false}}));
+        EXPECT_EQ(ui.writes.size(), writes);
+    };
+    dragUntil("the parent unmapped", [this](Ui& ui) {
         host.unmap(ui.parent);
         ui.run(30);
-        EXPECT_EQ(ui.touches, gesture) << "the parent unmapped";
-    }
-    Ui ui(host);
-    ASSERT_TRUE(ui.open());
-    ui.mouse(ButtonPress, wet.centreX - 1, wet.centreY);
-    ui.mouse(MotionNotify, wet.centreX, wet.centreY - 10);
-    const std::size_t writes = ui.writes.size();
-    ui.close();
-    EXPECT_EQ(ui.touches, gesture) << "the UI closed";
-    EXPECT_EQ(ui.writes.size(), writes);
+    });
+    dragUntil("the parent destroyed", [](Ui& ui) {
+        ui.destroyParent(true);
+        ui.run(30);
+    });
+    dragUntil("the UI closed", [](Ui& ui) { ui.close(); });
 }
 
 // The picture every visual must show: the UI's at the default program, drawn
