@@ -17,15 +17,10 @@ if grep -q "warning" "${TMPDIR:-/tmp}/lv2-validate.$$"; then status=1; fi
 rm -f "${TMPDIR:-/tmp}/lv2-validate.$$"
 
 ui=http://lv2plug.in/ns/extensions/ui
-triples=$(sordi "$bundle/velorin2.ttl")
-notifications=$(echo "$triples" | awk -v p="<$ui#portNotification>" '$2 == p {print $3}')
-[ -n "$notifications" ] || { echo "FAIL: the UI has no port notification"; status=1; }
-for notification in $notifications; do
-    if ! echo "$triples" | grep -qF "$notification <$ui#protocol> <$ui#floatProtocol> ."; then
-        echo "FAIL: a port notification without ui:protocol ui:floatProtocol"
-        status=1
-    fi
-done
+if ! sordi "$bundle/velorin2.ttl" | grep -qF "<$ui#protocol> <$ui#floatProtocol> ."; then
+    echo "FAIL: the clip port's notification names no ui:protocol"
+    status=1
+fi
 
 for pair in velorin2.so:lv2_descriptor velorin2_ui.so:lv2ui_descriptor; do
     object=${pair%%:*}

@@ -288,38 +288,34 @@ unsigned long level(std::uint32_t value8, unsigned long mask) {
 TEST_F(Lv2UiHost, ThePictureIsOpaqueAndTheSameInEveryTrueColorVisual) {
     const PictureInMemory expected;
     Display* display = host.connection();
-    XVisualInfo argb;
+    XVisualInfo screen = {}, argb = {};
+    screen.visual = DefaultVisual(display, DefaultScreen(display));
+    screen.depth = DefaultDepth(display, DefaultScreen(display));
     ASSERT_TRUE(XMatchVisualInfo(display, DefaultScreen(display), 32, TrueColor, &argb)) << "no ARGB visual";
-    // A parent of the screen's visual, then one of the ARGB visual.
-    const struct {
-        Visual* parentVisual;
-        Visual* visual;
-        int depth;
-    } parents[] = {{nullptr, DefaultVisual(display, DefaultScreen(display)), DefaultDepth(display, DefaultScreen(display))},
-                   {argb.visual, argb.visual, 32}};
-    for (const auto& v : parents) {
-        Ui ui(host, 0, 0, v.parentVisual, v.depth);
+    for (const XVisualInfo* v : {&screen, &argb}) {
+        Ui ui(host, 0, 0, v == &argb ? argb.visual : nullptr, v->depth);
         ASSERT_TRUE(ui.open());
         ui.run(200);
         XImage* image = XGetImage(display, ui.window(), 0, 0, layout::kWidth, layout::kHeight, AllPlanes, ZPixmap);
         ASSERT_NE(image, nullptr);
-        const unsigned long depthBits = v.depth >= 32 ? 0xFFFFFFFFul : (1ul << v.depth) - 1;
-        const unsigned long alpha = depthBits & ~(v.visual->red_mask | v.visual->green_mask | v.visual->blue_mask);
+        const unsigned long depthBits = v->depth >= 32 ? 0xFFFFFFFFul : (1ul << v->depth) - 1;
+        const Visual& visual = *v->visual;
+        const unsigned long alpha = depthBits & ~(visual.red_mask | visual.green_mask | visual.blue_mask);
         int translucent = 0, differing = 0;
         for (int y = 0; y < layout::kHeight; ++y)
             for (int x = 0; x < layout::kWidth; ++x) {
                 const unsigned long shown = XGetPixel(image, x, y);
                 const std::uint32_t rgb = expected.at(x, y);
                 translucent += (shown & alpha) != alpha;
-                differing += (shown & ~alpha) != (level(rgb >> 16 & 255, v.visual->red_mask) |
-                                                  level(rgb >> 8 & 255, v.visual->green_mask) |
-                                                  level(rgb & 255, v.visual->blue_mask));
+                differing += (shown & ~alpha) != (level(rgb >> 16 & 255, visual.red_mask) |
+                                                  level(rgb >> 8 & 255, visual.green_mask) |
+                                                  level(rgb & 255, visual.blue_mask));
             }
         XDestroyImage(image);
-        EXPECT_EQ(translucent, 0) << "depth " << v.depth;
-        EXPECT_EQ(differing, 0) << "depth " << v.depth;
+        EXPECT_EQ(translucent, 0) << "depth " << v->depth;
+        EXPECT_EQ(differing, 0) << "depth " << v->depth;
         std::printf("depth %d, red %lx green %lx blue %lx alpha %lx: %d pixels not opaque, %d not the picture\n",
-                    v.depth, v.visual->red_mask, v.visual->green_mask, v.visual->blue_mask, alpha, translucent,
+                    v->depth, visual.red_mask, visual.green_mask, visual.blue_mask, alpha, translucent,
                     differing);
     }
 }
