@@ -1,7 +1,8 @@
 #!/bin/sh
 # The LV2 bundle as a host finds it: its Turtle files pass the LV2
-# validator (against the LV2 vocabulary Debian installs), the plug-in's
-# shared object exports lv2_descriptor and nothing else, the UI's
+# validator (against the LV2 vocabulary Debian installs), the UI's port
+# notifications name the protocol a host is to forward them by, the
+# plug-in's shared object exports lv2_descriptor and nothing else, the UI's
 # lv2ui_descriptor and nothing else.
 # Usage: check-bundle.sh BUNDLE_DIRECTORY
 set -eu
@@ -14,6 +15,12 @@ fi
 grep -E "errors|warning" "${TMPDIR:-/tmp}/lv2-validate.$$" | tail -3
 if grep -q "warning" "${TMPDIR:-/tmp}/lv2-validate.$$"; then status=1; fi
 rm -f "${TMPDIR:-/tmp}/lv2-validate.$$"
+
+ui=http://lv2plug.in/ns/extensions/ui
+if ! sordi "$bundle/velorin2.ttl" | grep -qF "<$ui#protocol> <$ui#floatProtocol> ."; then
+    echo "FAIL: the clip port's notification names no ui:protocol"
+    status=1
+fi
 
 for pair in velorin2.so:lv2_descriptor velorin2_ui.so:lv2ui_descriptor; do
     object=${pair%%:*}
