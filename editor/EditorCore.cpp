@@ -18,6 +18,8 @@ void EditorCore::opened() {
     dataBlank = true;
 }
 
+void EditorCore::closed() { endDrag(); }
+
 void EditorCore::paintBackground(EditorCanvas& canvas) const { canvas.copyFace(Face::skin, kWholeWindow, 0, 0); }
 
 void EditorCore::paint(EditorCanvas& canvas) {

@@ -25,6 +25,9 @@ public:
 
     // A new window: no drag, and the DATA box blank as the skin shows it.
     void opened();
+    // The window is going: a drag in progress ends, and its gesture with
+    // it, so that a host never holds a begun gesture that has no end.
+    void closed();
 
     // A repaint, on the window's thread: first the skin where the area is
     // erased, then the knob markers and the button faces from the effect's

@@ -15,6 +15,11 @@ class Lv2Ui {
 public:
     Lv2Ui(LV2UI_Write_Function write, LV2UI_Controller controller, const LV2UI_Touch* touch)
         : model(write, controller, touch), core(model, window) {}
+    // The window goes first, while the core and the model it ends a drag
+    // through are still there.
+    ~Lv2Ui() { window.close(); }
+    Lv2Ui(const Lv2Ui&) = delete;
+    Lv2Ui& operator=(const Lv2Ui&) = delete;
 
     // Opens the window inside `parent`; false when it cannot.
     bool open(void* parent) { return window.open(parent, core); }

@@ -2,6 +2,7 @@
 
 #include "chorus/ParameterTable.h"
 #include "chorus/ParameterText.h"
+#include "host/FloatingPointControl.h"
 
 Lv2UiModel::Lv2UiModel(LV2UI_Write_Function write, LV2UI_Controller controller, const LV2UI_Touch* touch)
     : writePort(write), controller(controller), touch(touch) {
@@ -20,13 +21,19 @@ int Lv2UiModel::portEvent(std::uint32_t port, float value) {
     return parameter;
 }
 
+// Conversions and texts are derived in the default floating-point
+// environment, as the plug-in derives them, whatever rounding or
+// flush-to-zero the host's UI thread runs with: otherwise the UI would show
+// and write values one step off what the plug-in runs.
 float Lv2UiModel::value(int parameter) {
     if (parameter < 0 || parameter >= lv2port::kControlCount) return 0.0f;
+    const fpu::DefaultArithmetic arithmetic;
     return lv2port::controlPorts()[parameter].toEffectValue(portValues[parameter]);
 }
 
 // The effect's own text and unit, as the VST editor shows them.
 void Lv2UiModel::valueText(int parameter, char* text, int capacity) {
+    const fpu::DefaultArithmetic arithmetic;
     char value[64] = "";
     chorus::formatParameterDisplay(parameter, this->value(parameter), value);
     const chorus::ParameterInfo* info = chorus::parameterInfo(parameter);
@@ -55,7 +62,11 @@ void Lv2UiModel::pressValue(int parameter, float value) {
 // it at once, before the host reports it back.
 void Lv2UiModel::write(int parameter, float value) {
     if (parameter < 0 || parameter >= lv2port::kControlCount) return;
-    const float portValue = lv2port::portValueFor(parameter, value);
+    float portValue;
+    {
+        const fpu::DefaultArithmetic arithmetic;
+        portValue = lv2port::portValueFor(parameter, value);
+    }
     portValues[parameter] = portValue;
     writePort(controller, lv2port::kFirstControl + static_cast<std::uint32_t>(parameter), sizeof portValue, 0,
               &portValue);

@@ -79,7 +79,7 @@ std::string uiDescription() {
            "    ui:portNotification [\n"
            "        ui:plugin <" + lv2uri::kPlugin + "> ;\n"
            "        lv2:symbol \"clip\" ;\n"
-           "        ui:notifyType ui:floatProtocol\n"
+           "        ui:protocol ui:floatProtocol\n"
            "    ] .\n";
 }
 

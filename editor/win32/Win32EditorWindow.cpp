@@ -84,6 +84,7 @@ void Win32EditorWindow::close() {
     // count of the window class.
     if (!holdsClass) return;
     holdsClass = false;
+    core->closed();  // a drag in progress ends with the window
     // DestroyWindow fails for a window the host has already destroyed (no
     // harm) and for one owned by another thread: then at least cut the
     // window off from this object and release what it drew with.

@@ -16,12 +16,15 @@ constexpr layout::Area kWholeWindow = {0, 0, layout::kWidth, layout::kHeight};
 // Every error of our connection is ours to take, not the process's error
 // handler's (Xlib's default ends the process): requests for a window whose
 // parent the host has destroyed fail with BadWindow or BadDrawable, which
-// is no harm.  An extension record of the display's own carries the
-// handler, so no process-wide handler is touched and other connections'
-// errors still reach whoever handles them.
-int takeOwnError(Display*, xError*, XExtCodes*, int* result) {
-    *result = 0;
-    return True;
+// is no harm.  Xlib turns each error it reads into an event through the
+// display's own table of converters, whether it read the error while
+// waiting for a reply or later, among the events; a converter that answers
+// False drops the error there.  So no process-wide handler is touched, and
+// other connections' errors still reach whoever handles them.
+Bool dropOwnError(Display*, XErrorEvent*, xError*) { return False; }
+
+void takeEveryError(Display* display) {
+    for (int code = 1; code < 256; ++code) XESetWireToError(display, code, dropOwnError);
 }
 
 std::uint64_t pack(const layout::Area& a) {
@@ -59,12 +62,11 @@ bool X11EditorWindow::open(void* parent, EditorCore& editorCore) {
     close();
     display = XOpenDisplay(nullptr);
     if (!display) return false;
-    XExtCodes* codes = XAddExtension(display);
-    if (codes) XESetError(display, codes->extension, takeOwnError);
+    takeEveryError(display);
 
     const Window parentWindow = static_cast<Window>(reinterpret_cast<std::uintptr_t>(parent));
     XWindowAttributes parentAttributes;
-    if (!codes || !parentWindow || !XGetWindowAttributes(display, parentWindow, &parentAttributes)) {
+    if (!parentWindow || !XGetWindowAttributes(display, parentWindow, &parentAttributes)) {
         releaseConnection();
         return false;
     }
@@ -115,6 +117,15 @@ bool X11EditorWindow::open(void* parent, EditorCore& editorCore) {
         releaseConnection();
         return false;
     }
+    // The parent's unmapping ends a drag (the server ends the pointer grab
+    // with it, and the release goes elsewhere); X tells no child of it.
+    // Which events this connection takes of the host's window is ours
+    // alone to choose.
+    XSelectInput(display, parentWindow, StructureNotifyMask);
+    // Bits of a pixel that no colour channel uses: in a depth-32 visual the
+    // alpha channel, which a compositor honours.  The picture is opaque.
+    const unsigned long depthBits = own.depth >= 32 ? 0xFFFFFFFFul : (1ul << own.depth) - 1;
+    opaqueBits = static_cast<std::uint32_t>(depthBits & ~(image->red_mask | image->green_mask | image->blue_mask));
     XMapWindow(display, window);
     XFlush(display);
     nextTick = std::chrono::steady_clock::now() + std::chrono::milliseconds(EditorCore::kClipTickMilliseconds);
@@ -123,6 +134,7 @@ bool X11EditorWindow::open(void* parent, EditorCore& editorCore) {
 
 void X11EditorWindow::close() {
     if (!display) return;
+    if (core) core->closed();  // a drag in progress ends with the window
     if (window) XDestroyWindow(display, window);
     releaseConnection();
 }
@@ -177,18 +189,39 @@ void X11EditorWindow::handle(XEvent& event) {
         if (event.xbutton.button == Button1) core->mouseUp();
         break;
     case MotionNotify:
-        // Only the latest position matters.
-        while (XCheckTypedWindowEvent(display, window, MotionNotify, &event)) {
-        }
+        takeLaterMoves(event);
+        // A drag whose release went elsewhere (a grab of the host's, a
+        // window that vanished under the pointer) ends at the first move
+        // without the button; that move is a hover.
+        if (!(event.xmotion.state & Button1Mask)) core->captureLost();
         core->mouseMove(event.xmotion.x, event.xmotion.y);
+        break;
+    case UnmapNotify:
+        // Ours or the parent's: the pointer grab ended with it.
+        core->captureLost();
         break;
     case DestroyNotify:
         // The host destroyed its window, and ours with it: no request may
         // name it again.
-        if (event.xdestroywindow.window == window) window = 0;
+        if (event.xdestroywindow.window == window) {
+            window = 0;
+            core->captureLost();
+        }
         break;
     default:
         break;
+    }
+}
+
+// Only the latest of a run of moves matters, but a move queued after a
+// release, a press or anything else belongs after it: only the moves that
+// come next in the queue are taken.
+void X11EditorWindow::takeLaterMoves(XEvent& event) {
+    XEvent next;
+    while (XEventsQueued(display, QueuedAlready) > 0) {
+        XPeekEvent(display, &next);
+        if (next.type != MotionNotify || next.xmotion.window != window) return;
+        XNextEvent(display, &event);
     }
 }
 
@@ -235,11 +268,11 @@ void X11EditorWindow::show(const layout::Area& requested) {
         for (int x = area.left; x < area.right; ++x) {
             const std::uint32_t rgb = picture.at(x, y);
             if (direct) {
-                imagePixels[static_cast<std::size_t>(y) * layout::kWidth + x] = rgb;
+                imagePixels[static_cast<std::size_t>(y) * layout::kWidth + x] = rgb | opaqueBits;
             } else {
                 XPutPixel(image, x, y,
                           channel(rgb >> 16 & 255, image->red_mask) | channel(rgb >> 8 & 255, image->green_mask) |
-                              channel(rgb & 255, image->blue_mask));
+                              channel(rgb & 255, image->blue_mask) | opaqueBits);
             }
         }
     XPutImage(display, window, gc, image, area.left, area.top, area.left, area.top,

@@ -8,8 +8,8 @@
 // Rules of a plug-in's window in someone else's process: no global state,
 // so that several instances live side by side; never XInitThreads (the
 // host decides); and a host that destroyed the parent window first must not
-// be brought down by the errors our requests then cause, so every request
-// runs under an error trap that takes our connection's errors and leaves
+// be brought down by the errors our requests then cause, so our
+// connection takes every error of its own, whenever it arrives, and leaves
 // everyone else's to the host's own handler.
 #pragma once
 
@@ -45,7 +45,9 @@ public:
     // From any thread: the area joins those that the next idle paints.
     void invalidate(const layout::Area& area, bool erase) override;
     // X gives the window every pointer event while a button held down on
-    // it stays down.
+    // it stays down; the drag ends with the release, or with the first
+    // move without the button, the window's or the parent's unmapping or
+    // destruction, or close.
     void captureMouse() override {}
     void releaseMouse() override {}
     EditorCanvas* beginDrawing() override;
@@ -56,6 +58,7 @@ public:
 
 private:
     void handle(_XEvent& event);
+    void takeLaterMoves(_XEvent& event);
     void paintPending();
     void show(const layout::Area& area);
     void releaseConnection();
@@ -65,6 +68,7 @@ private:
     GC gc = nullptr;
     XImage* image = nullptr;
     std::uint32_t* imagePixels = nullptr;  // the image's own memory
+    std::uint32_t opaqueBits = 0;          // the visual's alpha, if it has one
     EditorCore* core = nullptr;
 
     SkinPictures skin;

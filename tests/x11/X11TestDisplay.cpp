@@ -4,6 +4,8 @@
 #include <malloc.h>
 #include <X11/Xutil.h>
 
+#include <cstdio>
+
 #include "editor/EditorLayout.h"
 
 X11TestDisplay::X11TestDisplay() : display(XOpenDisplay(nullptr)) {}
@@ -12,32 +14,81 @@ X11TestDisplay::~X11TestDisplay() {
     if (display) XCloseDisplay(display);
 }
 
-Window X11TestDisplay::makeParent(int x, int y) {
-    Window window =
-        XCreateSimpleWindow(display, DefaultRootWindow(display), x, y, layout::kWidth, layout::kHeight, 0, 0, 0);
+Window X11TestDisplay::makeParent(int x, int y, Visual* visual, int depth) {
+    const Window root = DefaultRootWindow(display);
+    Window window;
+    if (visual) {
+        // A visual other than the root's needs a colormap and a border of
+        // its own.
+        XSetWindowAttributes attributes = {};
+        attributes.colormap = XCreateColormap(display, root, visual, AllocNone);
+        attributes.border_pixel = 0;
+        attributes.background_pixel = 0;
+        window = XCreateWindow(display, root, x, y, layout::kWidth, layout::kHeight, 0, depth, InputOutput, visual,
+                               CWColormap | CWBorderPixel | CWBackPixel, &attributes);
+    } else {
+        window = XCreateSimpleWindow(display, root, x, y, layout::kWidth, layout::kHeight, 0, 0, 0);
+    }
     XMapWindow(display, window);
     XSync(display, False);
     return window;
 }
 
-void X11TestDisplay::destroy(Window window) {
+void X11TestDisplay::destroy(Window window, bool flushOnly) {
     XDestroyWindow(display, window);
+    if (flushOnly)
+        XFlush(display);
+    else
+        XSync(display, False);
+}
+
+void X11TestDisplay::unmap(Window window) {
+    XUnmapWindow(display, window);
     XSync(display, False);
 }
 
+bool X11TestDisplay::exists(Window window) { return window && holds(DefaultRootWindow(display), window); }
+
+bool X11TestDisplay::holds(Window ancestor, Window window) {
+    Window root, parent, *children = nullptr;
+    unsigned count = 0;
+    if (!XQueryTree(display, ancestor, &root, &parent, &children, &count)) return false;
+    bool found = false;
+    for (unsigned i = 0; i < count && !found; ++i) found = children[i] == window || holds(children[i], window);
+    if (children) XFree(children);
+    return found;
+}
+
 void X11TestDisplay::mouse(Window window, int type, int x, int y) {
+    if (type == MotionNotify) {
+        sendMotion(window, x, y, buttonHeld ? Button1Mask : 0);
+        return;
+    }
     XEvent event = {};
     event.type = type;
-    if (type == MotionNotify) {
-        event.xmotion.window = window;
-        event.xmotion.x = x;
-        event.xmotion.y = y;
-    } else {
-        event.xbutton.window = window;
-        event.xbutton.button = Button1;
-        event.xbutton.x = x;
-        event.xbutton.y = y;
-    }
+    event.xbutton.window = window;
+    event.xbutton.button = Button1;
+    event.xbutton.x = x;
+    event.xbutton.y = y;
+    // A button event's state is the one before it: held for the release.
+    event.xbutton.state = buttonHeld ? Button1Mask : 0;
+    buttonHeld = type == ButtonPress;
+    XSendEvent(display, window, False, 0, &event);
+    XFlush(display);
+}
+
+void X11TestDisplay::moveWithoutButton(Window window, int x, int y) {
+    buttonHeld = false;
+    sendMotion(window, x, y, 0);
+}
+
+void X11TestDisplay::sendMotion(Window window, int x, int y, unsigned state) {
+    XEvent event = {};
+    event.type = MotionNotify;
+    event.xmotion.window = window;
+    event.xmotion.x = x;
+    event.xmotion.y = y;
+    event.xmotion.state = state;
     XSendEvent(display, window, False, 0, &event);
     XFlush(display);
 }
@@ -68,6 +119,32 @@ std::size_t X11TestDisplay::childWindows(Window window) {
     if (children) XFree(children);
     return count;
 }
+
+namespace {
+
+int errorCount = 0;
+char lastErrorText[64] = "";
+
+int countError(Display* display, XErrorEvent* error) {
+    ++errorCount;
+    char name[40] = "";
+    XGetErrorText(display, error->error_code, name, sizeof name);
+    std::snprintf(lastErrorText, sizeof lastErrorText, "%s for request %d", name, error->request_code);
+    return 0;
+}
+
+}  // namespace
+
+ProcessErrorHandler::ProcessErrorHandler() : previous(XSetErrorHandler(countError)) {
+    errorCount = 0;
+    lastErrorText[0] = '\0';
+}
+
+ProcessErrorHandler::~ProcessErrorHandler() { XSetErrorHandler(previous); }
+
+int ProcessErrorHandler::errors() const { return errorCount; }
+
+const char* ProcessErrorHandler::lastError() const { return lastErrorText; }
 
 std::size_t openFiles() {
     std::size_t count = 0;

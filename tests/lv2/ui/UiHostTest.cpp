@@ -2,15 +2,19 @@
 // loaded from the built bundle through lv2ui_descriptor, given a parent
 // window, port events and idle calls as hosts give them.  It checks what
 // only a host sees: the ports the UI writes for a drag and a button, the
-// DATA text and the clip indicator drawn from port events, two instances
-// side by side, a parent destroyed under the UI, and twenty open/close
+// DATA text and the clip indicator drawn from port events, the touch
+// gestures' ends, two instances side by side, a parent destroyed under the
+// UI, an opaque picture in every TrueColor visual, and twenty open/close
 // cycles without growth in memory, file descriptors or windows.
 #include <dlfcn.h>
 #include <gtest/gtest.h>
 #include <lv2/ui/ui.h>
 #include <malloc.h>
+#include <X11/Xutil.h>
 
 #include <chrono>
+#include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <memory>
 #include <thread>
@@ -19,20 +23,28 @@
 
 #include "chorus/ParameterIndex.h"
 #include "editor/EditorControls.h"
+#include "editor/EditorCore.h"
 #include "editor/EditorLayout.h"
+#include "editor/PixelCanvas.h"
 #include "lv2/Lv2Ports.h"
+#include "lv2/Lv2UiModel.h"
 #include "lv2/Lv2Uri.h"
 #include "tests/x11/X11TestDisplay.h"
 
 namespace {
 
 using Writes = std::vector<std::pair<std::uint32_t, float>>;
+using Touches = std::vector<std::pair<std::uint32_t, bool>>;
 
 void recordWrite(LV2UI_Controller controller, uint32_t port, uint32_t size, uint32_t format, const void* buffer) {
     if (format != 0 || size != sizeof(float)) return;
     float value;
     std::memcpy(&value, buffer, sizeof value);
     static_cast<Writes*>(controller)->emplace_back(port, value);
+}
+
+void recordTouch(LV2UI_Feature_Handle touches, uint32_t port, bool grabbed) {
+    static_cast<Touches*>(touches)->emplace_back(port, grabbed);
 }
 
 // The host's side: its display connection and the loaded library.
@@ -57,9 +69,12 @@ public:
 // One UI instance in a parent window of its own.
 class Ui {
 public:
-    Ui(UiHost& host, int x = 0, int y = 0) : host(host), parent(host.makeParent(x, y)) {
+    // In a parent of the screen's visual, or of `visual`.
+    Ui(UiHost& host, int x = 0, int y = 0, Visual* visual = nullptr, int depth = 0)
+        : host(host), parent(host.makeParent(x, y, visual, depth)) {
         const LV2_Feature parentFeature = {LV2_UI__parent, reinterpret_cast<void*>(parent)};
-        const LV2_Feature* features[] = {&parentFeature, nullptr};
+        const LV2_Feature touchFeature = {LV2_UI__touch, &touch};
+        const LV2_Feature* features[] = {&parentFeature, &touchFeature, nullptr};
         handle = host.descriptor->instantiate(host.descriptor, lv2uri::kPlugin, VELORIN_LV2_BUNDLE, recordWrite,
                                               &writes, &widget, features);
         idle = static_cast<const LV2UI_Idle_Interface*>(host.descriptor->extension_data(LV2_UI__idleInterface));
@@ -68,9 +83,10 @@ public:
         close();
         destroyParent();
     }
-    // As a host that closes its window before the UI.
-    void destroyParent() {
-        if (parent) host.destroy(parent);
+    // As a host that closes its window before the UI; `flushOnly` as one
+    // that does not wait for the server.
+    void destroyParent(bool flushOnly = false) {
+        if (parent) host.destroy(parent, flushOnly);
         parent = 0;
     }
     void close() {
@@ -108,6 +124,8 @@ public:
     LV2UI_Widget widget = nullptr;
     const LV2UI_Idle_Interface* idle = nullptr;
     Writes writes;
+    Touches touches;
+    LV2UI_Touch touch = {&touches, recordTouch};
 };
 
 bool clipLit(const Ui& ui) { return ui.host.clipLit(ui.window()); }
@@ -167,21 +185,139 @@ TEST_F(Lv2UiHost, PortEventsMoveTheControlsAndLightTheClipIndicator) {
     EXPECT_FALSE(clipLit(ui));
 }
 
+// Twenty times the host destroys the second of two instances' parents and
+// only flushes, with a repaint and the clip ticks still to come: the UI
+// reports its window gone, the errors its requests caused never reach the
+// process's handler, its connection closes, and the first carries on.
 TEST_F(Lv2UiHost, TwoInstancesAndAParentDestroyedUnderTheUi) {
-    Ui first(host, 0, 0), second(host, 320, 0);
+    const ProcessErrorHandler handler;
+    Ui first(host, 0, 0);
     ASSERT_TRUE(first.open());
-    ASSERT_TRUE(second.open());
-    first.run(50);
-    second.run(50);
-    // The knob bodies and the lit high-pass button of the default program.
-    for (const Ui* ui : {&first, &second}) {
-        EXPECT_EQ(ui->pixel(123, 117) >> 16, (ui->pixel(123, 117) >> 8) & 0xFF) << "a grey knob";
-        EXPECT_GT(ui->pixel(11, 185) >> 16, 200u) << "the high-pass button lit";
+    const std::size_t files = openFiles();
+    for (int i = 0; i < 20; ++i) {
+        Ui second(host, 320, 0);
+        ASSERT_TRUE(second.open());
+        first.run(20);
+        second.run(50);
+        // The knob bodies and the lit high-pass button of the default program.
+        for (const Ui* ui : {&first, &second}) {
+            EXPECT_EQ(ui->pixel(123, 117) >> 16, (ui->pixel(123, 117) >> 8) & 0xFF) << "a grey knob";
+            EXPECT_GT(ui->pixel(11, 185) >> 16, 200u) << "the high-pass button lit";
+        }
+        const Window window = second.window();
+        second.portEvent(lv2port::kFirstControl + chorus::kRate, 0.1f + 0.1f * i);
+        second.destroyParent(true);
+        EXPECT_EQ(second.run(250), 1) << "the UI reports its window gone";
+        second.close();
+        EXPECT_FALSE(host.exists(window));
     }
-    second.destroyParent();
-    EXPECT_EQ(second.run(50), 1) << "the UI reports its window gone";
-    second.close();
     EXPECT_EQ(first.run(30), 0);
+    EXPECT_EQ(handler.errors(), 0) << "the last: " << handler.lastError();
+    EXPECT_EQ(openFiles(), files) << "a display connection left open";
+}
+
+// A drag's touch gesture ends however the drag does: with the parent
+// unmapped or destroyed under it (the server ends the pointer grab), or
+// with the UI closed during it; and none of these writes a value.
+TEST_F(Lv2UiHost, EveryTouchBeginHasItsEnd) {
+    const layout::KnobCircle& wet = *controls::knobFor(chorus::kWet);
+    const std::uint32_t wetPort = lv2port::kFirstControl + chorus::kWet;
+    auto dragUntil = [&](const char* what, auto end) {
+        SCOPED_TRACE(what);
+        Ui ui(host);
+        ASSERT_TRUE(ui.open());
+        ui.mouse(ButtonPress, wet.centreX - 1, wet.centreY);
+        ui.mouse(MotionNotify, wet.centreX, wet.centreY - 10);
+        const std::size_t writes = ui.writes.size();
+        end(ui);
+        EXPECT_EQ(ui.touches, (Touches{{wetPort, true}, {wetPort, false}}));
+        EXPECT_EQ(ui.writes.size(), writes);
+    };
+    dragUntil("the parent unmapped", [this](Ui& ui) {
+        host.unmap(ui.parent);
+        ui.run(30);
+    });
+    dragUntil("the parent destroyed", [](Ui& ui) {
+        ui.destroyParent(true);
+        ui.run(30);
+    });
+    dragUntil("the UI closed", [](Ui& ui) { ui.close(); });
+}
+
+// The picture every visual must show: the UI's at the default program, drawn
+// in memory by the same editor core, in 24-bit colour.
+class PictureInMemory final : public editor::EditorWindow {
+public:
+    PictureInMemory() {
+        picture.width = layout::kWidth;
+        picture.height = layout::kHeight;
+        picture.pixels.assign(static_cast<std::size_t>(layout::kWidth) * layout::kHeight, 0);
+        Lv2UiModel model(recordWrite, nullptr, nullptr);
+        editor::EditorCore core(model, *this);
+        core.opened();
+        core.paintBackground(canvas);
+        core.paint(canvas);
+        core.tick();  // the clip indicator dark
+    }
+    std::uint32_t at(int x, int y) const { return picture.at(x, y); }
+
+    void invalidate(const layout::Area&, bool) override {}
+    void captureMouse() override {}
+    void releaseMouse() override {}
+    editor::EditorCanvas* beginDrawing() override { return &canvas; }
+    void endDrawing(editor::EditorCanvas*) override {}
+
+private:
+    editor::SkinPictures skin = editor::loadSkinPictures();
+    editor::Picture picture;
+    editor::PixelCanvas canvas{skin, picture};
+};
+
+// An 8-bit channel at the nearest level of a visual's channel.
+unsigned long level(std::uint32_t value8, unsigned long mask) {
+    int shift = 0;
+    while (!(mask >> shift & 1)) ++shift;
+    const unsigned long top = mask >> shift;
+    return static_cast<unsigned long>(std::lround(value8 * static_cast<double>(top) / 255.0)) << shift;
+}
+
+// The UI in the screen's own visual, whatever its depth (16, 24 and 30 bits
+// in the tests' screens), and in a 32-bit ARGB visual, which compositors
+// blend by its alpha: the picture read back is opaque and is the 24-bit
+// picture at the visual's nearest levels.
+TEST_F(Lv2UiHost, ThePictureIsOpaqueAndTheSameInEveryTrueColorVisual) {
+    const PictureInMemory expected;
+    Display* display = host.connection();
+    XVisualInfo screen = {}, argb = {};
+    screen.visual = DefaultVisual(display, DefaultScreen(display));
+    screen.depth = DefaultDepth(display, DefaultScreen(display));
+    ASSERT_TRUE(XMatchVisualInfo(display, DefaultScreen(display), 32, TrueColor, &argb)) << "no ARGB visual";
+    for (const XVisualInfo* v : {&screen, &argb}) {
+        Ui ui(host, 0, 0, v == &argb ? argb.visual : nullptr, v->depth);
+        ASSERT_TRUE(ui.open());
+        ui.run(200);
+        XImage* image = XGetImage(display, ui.window(), 0, 0, layout::kWidth, layout::kHeight, AllPlanes, ZPixmap);
+        ASSERT_NE(image, nullptr);
+        const unsigned long depthBits = v->depth >= 32 ? 0xFFFFFFFFul : (1ul << v->depth) - 1;
+        const Visual& visual = *v->visual;
+        const unsigned long alpha = depthBits & ~(visual.red_mask | visual.green_mask | visual.blue_mask);
+        int translucent = 0, differing = 0;
+        for (int y = 0; y < layout::kHeight; ++y)
+            for (int x = 0; x < layout::kWidth; ++x) {
+                const unsigned long shown = XGetPixel(image, x, y);
+                const std::uint32_t rgb = expected.at(x, y);
+                translucent += (shown & alpha) != alpha;
+                differing += (shown & ~alpha) != (level(rgb >> 16 & 255, visual.red_mask) |
+                                                  level(rgb >> 8 & 255, visual.green_mask) |
+                                                  level(rgb & 255, visual.blue_mask));
+            }
+        XDestroyImage(image);
+        EXPECT_EQ(translucent, 0) << "depth " << v->depth;
+        EXPECT_EQ(differing, 0) << "depth " << v->depth;
+        std::printf("depth %d, red %lx green %lx blue %lx alpha %lx: %d pixels not opaque, %d not the picture\n",
+                    v->depth, visual.red_mask, visual.green_mask, visual.blue_mask, alpha, translucent,
+                    differing);
+    }
 }
 
 // Each cycle opens two UIs at once, as a host showing two instances does.
