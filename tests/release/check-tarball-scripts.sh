@@ -35,7 +35,8 @@ installed() {
 
 echo "== into a home"
 (cd "$work" && HOME=$home "$package/install.sh")
-[ -z "$(installed home "$home/." | tee /dev/stderr)" ] || status=1
+missing=$(installed home "$home/.")
+[ -z "$missing" ] || { echo "$missing"; status=1; }
 LV2_PATH=$home/.lv2 lv2ls | grep -qx 'urn:velorin:velorin2' || fail "an LV2 host does not find the plug-in in ~/.lv2"
 inode=$(stat -c %i "$home/.lxvst/Velorin2.so")
 HOME=$home "$package/install.sh" >/dev/null
@@ -48,7 +49,8 @@ diff -u "$work/before" "$work/after" | sed -n 's/^\([-+][^-+]\)/FAIL (home): \1/
 
 echo "== into a prefix"
 "$package/install.sh" "$work/prefix"
-[ -z "$(installed prefix "$work/prefix/lib/" | tee /dev/stderr)" ] || status=1
+missing=$(installed prefix "$work/prefix/lib/")
+[ -z "$missing" ] || { echo "$missing"; status=1; }
 "$package/uninstall.sh" "$work/prefix"
 left=$(find "$work/prefix" -mindepth 1 -not -path "$work/prefix/lib")
 [ -z "$left" ] || fail "uninstalling left $left"
