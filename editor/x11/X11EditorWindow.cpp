@@ -121,6 +121,8 @@ bool X11EditorWindow::open(void* parent, EditorCore& editorCore) {
     return true;
 }
 
+int X11EditorWindow::connectionNumber() const { return display ? ConnectionNumber(display) : -1; }
+
 void X11EditorWindow::close() {
     if (!display) return;
     if (window) XDestroyWindow(display, window);
