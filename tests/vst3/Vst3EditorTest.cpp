@@ -16,7 +16,7 @@
 #include "chorus/ParameterIndex.h"
 #include "editor/EditorControls.h"
 #include "host/AEffEditor.h"
-#include "tests/vst3/Vst3TestHost.h"
+#include "tools/Vst3Host.h"
 #include "tests/x11/X11TestDisplay.h"
 #include "tools/PluginLoader.h"
 

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "host/FloatingPointControl.h"
-#include "tests/vst3/Vst3TestHost.h"
+#include "tools/Vst3Host.h"
 #include "tools/PluginLoader.h"
 
 namespace {

@@ -1,8 +1,8 @@
-// A small VST 3 host of our own, for the tests: the module loaded as hosts
-// load it (the library, its entry on Linux, the factory), and the objects a
-// host hands a plug-in (parameter changes, streams, the component handler),
-// each counting its references so that the tests see what the plug-in
-// keeps.  Built natively and for both Windows bitnesses.
+// A small VST 3 host of our own, for tests and tools: the module loaded as
+// hosts load it (the library, its entry on Linux, the factory), and the
+// objects a host hands a plug-in (parameter changes, streams, the component
+// handler), each counting its references so that the tests see what the
+// plug-in keeps.  Built natively and for both Windows bitnesses.
 #pragma once
 
 #include <cstdint>

@@ -1,4 +1,4 @@
-#include "tests/vst3/Vst3TestHost.h"
+#include "tools/Vst3Host.h"
 
 #include <cctype>
 #include <cstdio>
