@@ -11,6 +11,7 @@
 #include "vst3/EditorView.h"
 #include "vst3/StreamIo.h"
 #include "vst3/Utf16.h"
+#include "vst3/ValueText.h"
 
 namespace vst3 {
 
@@ -408,7 +409,15 @@ tresult VST3_CALL Vst3Chorus::getParamStringByValue(ParamID id, ParamValue value
     return kResultOk;
 }
 
-tresult VST3_CALL Vst3Chorus::getParamValueByString(ParamID, char16*, ParamValue&) { return kNotImplemented; }
+tresult VST3_CALL Vst3Chorus::getParamValueByString(ParamID id, char16* string, ParamValue& value) {
+    if (!string || !isEffectParameter(id)) return kInvalidArgument;
+    char text[64];
+    int i = 0;
+    for (; i < 63 && string[i]; ++i) text[i] = string[i] < 128 ? static_cast<char>(string[i]) : '?';
+    text[i] = '\0';
+    const fpu::DefaultArithmetic arithmetic;
+    return parseValueText(static_cast<int>(id), text, value) ? kResultOk : kResultFalse;
+}
 
 // The values are the effect's own from 0 to 1; the program list's plain
 // value is the program's number.

@@ -257,6 +257,21 @@ TEST_F(Vst3Plugin, ParametersAndProgramsAsTheHostSeesThem) {
     EXPECT_EQ(text(string), "4");
     plugin.controller->getParamStringByValue(1, 1.0, string);
     EXPECT_EQ(text(string), "16000");
+    // And back: a typed text lands where the effect shows that text.
+    const struct {
+        ParamID id;
+        const char* typed;
+        const char* shown;
+    } typed[] = {{0, "high pass", "High pass"}, {1, "1672 Hz", "1672"}, {2, "1.3", "1.3"}, {3, "30", "30.0"},
+                 {4, "10", "10"}, {5, "Reverse", "Reverse"}, {6, "-6.0", "-6.0"}, {7, "-oo", "-oo"}, {8, "4", "4"}};
+    for (const auto& t : typed) {
+        char16 utf16[64] = {};
+        for (int c = 0; t.typed[c]; ++c) utf16[c] = static_cast<char16>(t.typed[c]);
+        ParamValue value = -1.0;
+        ASSERT_EQ(plugin.controller->getParamValueByString(t.id, utf16, value), kResultOk) << t.typed;
+        plugin.controller->getParamStringByValue(t.id, value, string);
+        EXPECT_EQ(text(string), t.shown) << t.typed;
+    }
 
     // The program list: sixteen slots, each named as the effect names it.
     UnitInfo unit{};
