@@ -230,6 +230,7 @@ tresult VST3_CALL Vst3Chorus::setupProcessing(ProcessSetup& setup) {
     if (!(setup.sampleRate > 0.0 && setup.sampleRate <= 3.0e38)) return kInvalidArgument;
     const fpu::DefaultArithmetic arithmetic;
     effect.setSampleRate(static_cast<float>(setup.sampleRate));
+    effect.setBlockSize(setup.maxSamplesPerBlock);
     return kResultOk;
 }
 
