@@ -56,15 +56,7 @@ tresult VST3_CALL EditorView::attached(void* parent, FIDString type) {
     if (isAttached || !parent || isPlatformTypeSupported(type) != kResultTrue) return kResultFalse;
     if (!plugin.editorLink().openWindow(parent)) return kResultFalse;
     isAttached = true;
-#if defined(__linux__)
-    void* loop = nullptr;
-    if (frame && frame->queryInterface(bytesOf(IRunLoop::iid).bytes, &loop) == kResultOk && loop) {
-        runLoop = static_cast<IRunLoop*>(loop);
-        timerRegistered = runLoop->registerTimer(this, kIdleMilliseconds) == kResultOk;
-        const int descriptor = plugin.editorPlatform().eventDescriptor(plugin.editorLink().windowBackend());
-        handlerRegistered = descriptor >= 0 && runLoop->registerEventHandler(this, descriptor) == kResultOk;
-    }
-#endif
+    joinRunLoop();
     return kResultOk;
 }
 
@@ -73,17 +65,34 @@ tresult VST3_CALL EditorView::attached(void* parent, FIDString type) {
 tresult VST3_CALL EditorView::removed() {
     if (!isAttached) return kResultFalse;
     isAttached = false;
-#if defined(__linux__)
-    if (runLoop) {
-        if (timerRegistered) runLoop->unregisterTimer(this);
-        if (handlerRegistered) runLoop->unregisterEventHandler(this);
-        timerRegistered = handlerRegistered = false;
-        runLoop->release();
-        runLoop = nullptr;
-    }
-#endif
+    leaveRunLoop();
     plugin.editorLink().closeWindow();
     return kResultOk;
+}
+
+// Hosts give the frame before attaching the view, some only after.
+void EditorView::joinRunLoop() {
+#if defined(__linux__)
+    void* loop = nullptr;
+    if (!isAttached || runLoop || !frame || frame->queryInterface(bytesOf(IRunLoop::iid).bytes, &loop) != kResultOk ||
+        !loop)
+        return;
+    runLoop = static_cast<IRunLoop*>(loop);
+    timerRegistered = runLoop->registerTimer(this, kIdleMilliseconds) == kResultOk;
+    const int descriptor = plugin.editorPlatform().eventDescriptor(plugin.editorLink().windowBackend());
+    handlerRegistered = descriptor >= 0 && runLoop->registerEventHandler(this, descriptor) == kResultOk;
+#endif
+}
+
+void EditorView::leaveRunLoop() {
+#if defined(__linux__)
+    if (!runLoop) return;
+    if (timerRegistered) runLoop->unregisterTimer(this);
+    if (handlerRegistered) runLoop->unregisterEventHandler(this);
+    timerRegistered = handlerRegistered = false;
+    runLoop->release();
+    runLoop = nullptr;
+#endif
 }
 
 tresult VST3_CALL EditorView::onWheel(float) { return kResultFalse; }
@@ -108,6 +117,7 @@ tresult VST3_CALL EditorView::onFocus(TBool) { return kResultOk; }
 
 tresult VST3_CALL EditorView::setFrame(IPlugFrame* newFrame) {
     frame = newFrame;
+    joinRunLoop();
     return kResultOk;
 }
 

@@ -51,6 +51,8 @@ public:
 private:
     ~EditorView();
     void idle();
+    void joinRunLoop();
+    void leaveRunLoop();
 
     std::atomic<uint32> references{1};
     Vst3Chorus& plugin;
