@@ -100,9 +100,13 @@ void EditorCore::mouseUp() {
 
 void EditorCore::captureLost() { endDrag(); }
 
+// The drag is over before the gesture's end is told: a host may close the
+// window from inside that call, which ends the drag again.
 void EditorCore::endDrag() {
-    if (drag.dragging()) model.endGesture(drag.control());
+    if (!drag.dragging()) return;
+    const int control = drag.control();
     drag.end();
+    model.endGesture(control);
 }
 
 void EditorCore::parameterChanged(int parameter) {

@@ -14,7 +14,8 @@ packages="cmake ninja-build g++ make pkg-config
  dpkg-dev lintian debootstrap
  ladspa-sdk tap-plugins swh-plugins caps
  lv2-dev lilv-utils lv2file sordi
- libx11-dev jalv libsuil-0-0 jackd2 xdotool ardour"
+ libx11-dev jalv libsuil-0-0 jackd2 xdotool ardour
+ juce-modules-source-data"
 
 missing=""
 for p in $packages; do

@@ -132,6 +132,8 @@ bool X11EditorWindow::open(void* parent, EditorCore& editorCore) {
     return true;
 }
 
+int X11EditorWindow::connectionNumber() const { return display ? ConnectionNumber(display) : -1; }
+
 void X11EditorWindow::close() {
     if (!display) return;
     if (core) core->closed();  // a drag in progress ends with the window

@@ -55,6 +55,9 @@ public:
 
     // The window's id, 0 while none is open.
     unsigned long windowId() const { return window; }
+    // The descriptor of the display connection, for a host's run loop to
+    // watch; -1 while none is open.
+    int connectionNumber() const;
 
 private:
     void handle(_XEvent& event);

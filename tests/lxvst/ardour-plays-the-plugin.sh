@@ -1,20 +1,24 @@
 #!/bin/sh
-# Ardour 7 (Debian's `ardour`) plays the Linux VST, headless, and its export
-# must hold exactly the bits that the 32-bit DLL gives for the same input
-# and values, rendered by the project's renderer under Wine.
+# Ardour 7 (Debian's `ardour`) plays the Linux VST, or the VST 3 bundle,
+# headless, and its export must hold exactly the bits that the 32-bit DLL
+# gives for the same input and values, rendered by the project's renderer
+# under Wine.
 #
 # ardour7-lua makes a 44.1 kHz session with one stereo track, a short
 # stereo WAV is imported onto it, Velorin 2 goes onto the track with a few
 # values set through Lua, and the session is exported as 32-bit float WAV
-# (no dither, no normalisation).  Ardour runs with a private HOME and XDG
-# directories under WORK_DIR, so the user's Ardour configuration is neither
-# read nor touched.
+# (no dither, no normalisation).  The VST 3 bundle is exported twice more:
+# at its defaults, and from the session saved with the moved values and
+# loaded again, which must bring them back.  Ardour runs with a private
+# HOME and XDG directories under WORK_DIR, so the user's Ardour
+# configuration is neither read nor touched.
 #
-# Usage: ardour-plays-the-plugin.sh NATIVE_BUILD_DIR WORK_DIR [RENDERER]
-#   NATIVE_BUILD_DIR  the native build (lib/lxvst/Velorin2.so)
+# Usage: ardour-plays-the-plugin.sh NATIVE_BUILD_DIR WORK_DIR [RENDERER [FORMAT]]
+#   NATIVE_BUILD_DIR  the native build (lib/lxvst/Velorin2.so, lib/vst3/Velorin2.vst3)
 #   WORK_DIR          scratch space; what it held before is replaced
 #   RENDERER          velorin-render.exe of a 32-bit Windows build
 #                     (default: build/win32/bin/velorin-render.exe)
+#   FORMAT            lxvst (the default) or vst3
 # Needs: ardour (Ardour 7), sox, python3, Wine with the Windows build's prefix.
 set -eu
 repo=$(cd "$(dirname "$0")/../.." && pwd)
@@ -22,16 +26,33 @@ native=$(cd "$1" && pwd)
 mkdir -p "$2"
 work=$(cd "$2" && pwd)
 renderer=${3:-$repo/build/win32/bin/velorin-render.exe}
-library="$native/lib/lxvst/Velorin2.so"
-scanner=/usr/lib/ardour7/ardour-vst-scanner
+format=${4:-lxvst}
 
 # The values set on both sides: exact binary fractions, so that Ardour's
 # doubles, the float the plug-in receives and the renderer's decimal text
 # all mean the same number.  Rate 0.25 sweeps at 1.075 Hz, fast enough for
 # three seconds to cover several periods of four voices.
 settings="Voices=1 Depth=0.75 Rate=0.25"
-# The unique id 'Vlr2' as Ardour's plug-in list spells it: in decimal.
-unique_id=$(printf '%d' 0x566C7232)
+case "$format" in
+lxvst)
+    library="$native/lib/lxvst/Velorin2.so"
+    scanner=/usr/lib/ardour7/ardour-vst-scanner
+    # The unique id 'Vlr2' as Ardour's plug-in list spells it: in decimal.
+    unique_id=$(printf '%d' 0x566C7232)
+    plugin_type=LXVST
+    ;;
+vst3)
+    library="$native/lib/vst3/Velorin2.vst3/Contents/x86_64-linux/Velorin2.so"
+    scanner=/usr/lib/ardour7/ardour-vst3-scanner
+    # The class id, as the 32 hexadecimal digits of its bytes.
+    unique_id=565354566C723276656C6F72696E3200
+    plugin_type=VST3
+    ;;
+*)
+    echo "unknown format: $format"
+    exit 2
+    ;;
+esac
 
 for need in "$library" "$renderer" "$scanner"; do
     [ -f "$need" ] || { echo "missing: $need"; exit 1; }
@@ -50,34 +71,49 @@ step_done() {
     step_started=$t
 }
 
-rm -rf "${work:?}/home" "$work/lxvst" "$work/session" "$work/pristine" "$work/export" "$work"/*.wav "$work"/*.lua \
-    "$work"/*.log
+rm -rf "${work:?}/home" "$work/plugins" "$work/session" "$work/pristine" "$work/saved" "$work/export" \
+    "$work"/*.wav "$work"/*.lua "$work"/*.log
 mkdir -p "$work/home/.config/ardour7/export" "$work/home/.config/ardour7/scripts" "$work/home/.cache" \
-    "$work/home/.local/share" "$work/lxvst" "$work/export"
+    "$work/home/.local/share" "$work/plugins" "$work/export"
 export HOME="$work/home"
 export XDG_CONFIG_HOME="$HOME/.config" XDG_CACHE_HOME="$HOME/.cache" XDG_DATA_HOME="$HOME/.local/share"
-# Headless, Ardour offers VST 2 plug-ins only from its cache, and only those
-# found on its search path.  The copy gets a modification time long past:
-# Ardour ignores a cache entry that is not newer than the library, counted
-# in whole seconds, and the scanner would otherwise often write its entry
-# within the second the copy was made.
-export LXVST_PATH="$work/lxvst"
-unset VST_PATH VST3_PATH 2>/dev/null || true
+# Headless, Ardour offers plug-ins only from the cache its scanners write,
+# and only those found on its search path.  It ignores a cache entry that
+# is not newer than the library, counted in whole seconds, and the scanner
+# would otherwise often write its entry within the second the copy was
+# made: so the copy's modification time is put into the past.
+unset LXVST_PATH VST_PATH VST3_PATH 2>/dev/null || true
 
 echo "== Scanning the plug-in into Ardour's cache"
-cp "$library" "$work/lxvst/Velorin2.so"
-touch -d '2000-01-01 00:00:00' "$work/lxvst/Velorin2.so"
-LD_LIBRARY_PATH=/usr/lib/ardour7 "$scanner" -f "$work/lxvst/Velorin2.so" >"$work/scan.log" 2>&1 || {
+if [ "$format" = lxvst ]; then
+    export LXVST_PATH="$work/plugins"
+    cp "$library" "$work/plugins/Velorin2.so"
+    touch -d '2000-01-01 00:00:00' "$work/plugins/Velorin2.so"
+    scanned="$work/plugins/Velorin2.so"
+    cache_files="$XDG_CACHE_HOME/ardour7/vst/*.v2i"
+    cache_match="id=\"$unique_id\""
+else
+    # The scanner is given the bundle's absolute path; its exit status is 0
+    # even when it fails, so the cache file is what tells.
+    export VST3_PATH="$work/plugins"
+    cp -R "$native/lib/vst3/Velorin2.vst3" "$work/plugins/"
+    touch -d '2 seconds ago' "$work/plugins/Velorin2.vst3/Contents/x86_64-linux/Velorin2.so"
+    scanned="$work/plugins/Velorin2.vst3"
+    cache_files="$XDG_CACHE_HOME/ardour7/vst/*.v3i"
+    cache_match="uid=\"$unique_id\""
+fi
+LD_LIBRARY_PATH=/usr/lib/ardour7 "$scanner" -f "$scanned" >"$work/scan.log" 2>&1 || {
     cat "$work/scan.log"
     echo "the scanner failed"
     exit 1
 }
-entry=$(grep -h "id=\"$unique_id\"" "$XDG_CACHE_HOME"/ardour7/vst/*.v2i 2>/dev/null) || {
+# shellcheck disable=SC2086
+entry=$(grep -h "$cache_match" $cache_files 2>/dev/null) || {
     cat "$work/scan.log"
-    echo "no cache entry for id $unique_id"
+    echo "no cache entry for $unique_id"
     exit 1
 }
-echo "$entry" | sed 's/^ *<VST2Info /   /; s/ *\/>$//'
+echo "$entry" | sed 's/^ *<VST[23]Info /   /; s/ *\/\?>$//'
 step_done "scan"
 
 echo "== Making the input: 3 s of two sines under noise, stereo 32-bit float"
@@ -124,8 +160,9 @@ PYTHON
 # export finishes or the session closes, with or without this plug-in, and
 # a run that crashed may have written damaged samples.  So only a run that
 # exits cleanly and prints the script's last line counts; a crashed one is
-# reported and run again, from a fresh copy of the session, up to five times.
-# A Lua error (exit status 1) is a failure at once.
+# reported and run again, from a fresh copy of the session (the one in
+# $pristine), up to five times.  A Lua error (exit status 1) is a failure at
+# once.
 # Usage: run_lua LOG_NAME SCRIPT ARGS...
 run_lua() {
     name=$1
@@ -133,7 +170,7 @@ run_lua() {
     attempt=1
     while :; do
         rm -rf "$work/session"
-        [ ! -d "$work/pristine" ] || cp -R "$work/pristine" "$work/session"
+        [ ! -d "$pristine" ] || cp -R "$pristine" "$work/session"
         status=0
         ardour7-lua "$@" >"$work/$name.log" 2>&1 || status=$?
         if [ "$status" -eq 0 ] && grep -q '^velorin-test: done$' "$work/$name.log"; then
@@ -149,6 +186,7 @@ run_lua() {
     done
 }
 
+pristine="$work/pristine"
 echo "== Making the session with ardour7-lua"
 # A track whose outputs feed the master bus and whose inputs are connected
 # to nothing: while the transport stands, Ardour runs the track's plug-ins
@@ -259,7 +297,6 @@ PYTHON
 cp -R "$work/session" "$work/pristine"
 step_done "import"
 
-echo "== Exporting the session with Velorin 2 on the track"
 # The export format: WAV, 32-bit float at the session's rate, no dither,
 # no normalisation, no silence trimmed or added, no tags.
 cat >"$XDG_CONFIG_HOME/ardour7/export/velorin-test.format" <<'XML'
@@ -359,8 +396,11 @@ function dsp_run (ins, outs, n_samples)
 end
 LUA
 
+# With the plug-in added while the track is inactive, values set by its own
+# parameter names (each must reach the plug-in unchanged), exported; saved
+# afterwards when asked.
 cat >"$work/export-session.lua" <<'LUA'
-local dir, name, out_dir, out_name, unique_id = arg[1], arg[2], arg[3], arg[4], arg[5]
+local dir, name, out_dir, out_name, plugin_type, unique_id, save = arg[1], arg[2], arg[3], arg[4], arg[5], arg[6], arg[7]
 assert (load_session (dir, name), "cannot load the session")
 local track = Session:route_by_name ("chorus"):to_track ()
 assert (not track:isnil () and track:playlist ():n_regions () == 1, "no track with the input's region")
@@ -378,8 +418,8 @@ track:set_active (false, nil)
 local counter = ARDOUR.LuaAPI.new_luaproc (Session, "Velorin test: frame counter")
 assert (not counter:isnil (), "no frame counter")
 assert (track:add_processor_by_index (counter, 0, nil, true) == 0, "cannot add the frame counter")
-local chorus = ARDOUR.LuaAPI.new_plugin (Session, unique_id, ARDOUR.PluginType.LXVST, "")
-assert (not chorus:isnil (), "Ardour has no Linux VST with the id " .. unique_id)
+local chorus = ARDOUR.LuaAPI.new_plugin (Session, unique_id, ARDOUR.PluginType[plugin_type], "")
+assert (not chorus:isnil (), "Ardour has no " .. plugin_type .. " plug-in with the id " .. unique_id)
 assert (track:add_processor_by_index (chorus, 1, nil, true) == 0, "cannot add the plug-in")
 local plugin = chorus:to_insert ():plugin (0)
 print (string.format ("   Ardour loaded %s (id %s, %s): %d inputs, %d outputs, %d parameters",
@@ -387,9 +427,7 @@ print (string.format ("   Ardour loaded %s (id %s, %s): %d inputs, %d outputs, %
                       chorus:input_streams ():n_audio (), chorus:output_streams ():n_audio (),
                       plugin:parameter_count ()))
 
--- NAME=VALUE by the plug-in's own parameter names; each value must reach
--- the plug-in unchanged.
-for i = 6, #arg do
+for i = 8, #arg do
 	local key, value = arg[i]:match ("^(%w+)=(.+)$")
 	local index
 	for p = 0, plugin:parameter_count () - 1 do
@@ -412,22 +450,53 @@ assert (export:run_export (), "the export failed")
 local shm = counter:to_insert ():plugin (0):to_luaproc ():shmem ()
 assert (shm:atomic_get_int (1) > 0, "the track never ran the input")
 print (string.format ("velorin-test: frames-before-input %d", shm:atomic_get_int (1) - 1))
-print (string.format ("velorin-test: frames-run %d", shm:atomic_get_int (0)))
+if save == "save" then
+	Session:save_state ("", false, false, false, false, false)
+end
 print ("velorin-test: done")
 LUA
-# shellcheck disable=SC2086
-run_lua export "$work/export-session.lua" "$work/session" velorin "$work/export" ardour "$unique_id" $settings
-grep '^   ' "$work/export.log"
-ran=$(sed -n 's/^velorin-test: frames-before-input //p' "$work/export.log")
-lead=$((ran - $(cat "$work/input-first-frame")))
-[ "$lead" -ge 0 ] || { echo "the track ran input before the region began"; exit 1; }
-echo "   the plug-in ran $lead frames of silence before the region"
-step_done "export"
 
-echo "== Rendering the input through the 32-bit DLL"
-# The DLL gets the same silence first, so that its sweep stands where the
-# Linux VST's stood when the region began; those frames are cut off again.
-python3 - "$work/wavtools.py" "$work/input.wav" "$work/dll-input.wav" "$lead" <<'PYTHON'
+# The saved session loaded again: the plug-in must hold the values it was
+# saved with (each is printed and compared), and sound like it.
+cat >"$work/reload-session.lua" <<'LUA'
+local dir, name, out_dir, out_name = arg[1], arg[2], arg[3], arg[4]
+assert (load_session (dir, name), "cannot load the session")
+local track = Session:route_by_name ("chorus"):to_track ()
+local counter, chorus = track:nth_plugin (0), track:nth_plugin (1)
+assert (not counter:isnil () and not chorus:isnil (), "the saved session lost its processors")
+local plugin = chorus:to_insert ():plugin (0)
+for i = 5, #arg do
+	local key, value = arg[i]:match ("^(%w+)=(.+)$")
+	for p = 0, plugin:parameter_count () - 1 do
+		if plugin:parameter_label (p):lower () == key:lower () then
+			local held = ARDOUR.LuaAPI.get_plugin_insert_param (chorus:to_insert (), p, false)
+			assert (held == tonumber (value), key .. " came back as " .. tostring (held) .. ", not " .. value)
+			print (string.format ("   %s came back as %s", key, tostring (held)))
+		end
+	end
+end
+local export = Session:simple_export ()
+assert (export:set_preset ("8d0b5e3a-27c4-4f69-9e1b-52a7c3d4e6f0"), "no export preset")
+export:set_folder (out_dir)
+export:set_name (out_name)
+assert (export:run_export (), "the export failed")
+local shm = counter:to_insert ():plugin (0):to_luaproc ():shmem ()
+assert (shm:atomic_get_int (1) > 0, "the track never ran the input")
+print (string.format ("velorin-test: frames-before-input %d", shm:atomic_get_int (1) - 1))
+print ("velorin-test: done")
+LUA
+
+# Renders the input through the 32-bit DLL with the given values, after as
+# much silence as the plug-in ran in Ardour before the region, so that its
+# sweep stands where the plug-in's stood when the region began; those frames
+# are cut off again.  Compares the result with Ardour's export.
+# Usage: check_export NAME LEAD SETTINGS...
+verdict=0
+check_export() {
+    name=$1
+    lead=$2
+    shift 2
+    python3 - "$work/wavtools.py" "$work/input.wav" "$work/dll-input.wav" "$lead" <<'PYTHON'
 import os
 import sys
 sys.path.insert(0, os.path.dirname(sys.argv[1]))
@@ -435,18 +504,18 @@ from wavtools import read_wav, write_wav
 fmt, channels, _, samples = read_wav(sys.argv[2])
 write_wav(sys.argv[3], fmt, b'\0' * (4 * channels * int(sys.argv[4])) + samples)
 PYTHON
-set_options=
-for setting in $settings; do set_options="$set_options --set $setting"; done
-# Its output goes to a file: Wine's helper processes outlive the renderer
-# for half a minute and would hold a pipe open that long.
-# shellcheck disable=SC2086
-"$repo/cmake/wine-run.sh" "$renderer" --quiet $set_options "$work/dll-input.wav" "$work/dll-padded.wav" \
-    >"$work/render.log" 2>&1 || {
-    cat "$work/render.log"
-    echo "the renderer failed"
-    exit 1
-}
-python3 - "$work/wavtools.py" "$work/dll-padded.wav" "$work/dll.wav" "$lead" <<'PYTHON'
+    set_options=
+    for setting in "$@"; do set_options="$set_options --set $setting"; done
+    # Its output goes to a file: Wine's helper processes outlive the
+    # renderer for half a minute and would hold a pipe open that long.
+    # shellcheck disable=SC2086
+    "$repo/cmake/wine-run.sh" "$renderer" --quiet $set_options "$work/dll-input.wav" "$work/dll-padded.wav" \
+        >"$work/render.log" 2>&1 || {
+        cat "$work/render.log"
+        echo "the renderer failed"
+        exit 1
+    }
+    python3 - "$work/wavtools.py" "$work/dll-padded.wav" "$work/dll-$name.wav" "$lead" <<'PYTHON'
 import os
 import sys
 sys.path.insert(0, os.path.dirname(sys.argv[1]))
@@ -454,10 +523,7 @@ from wavtools import read_wav, write_wav
 fmt, channels, _, samples = read_wav(sys.argv[2])
 write_wav(sys.argv[3], fmt, samples[4 * channels * int(sys.argv[4]):])
 PYTHON
-step_done "DLL render"
-
-echo "== Comparing"
-python3 - "$work/wavtools.py" "$work/export/ardour.wav" "$work/input.wav" <<'PYTHON'
+    python3 - "$work/wavtools.py" "$work/export/$name.wav" "$work/input.wav" <<'PYTHON'
 import os
 import sys
 sys.path.insert(0, os.path.dirname(sys.argv[1]))
@@ -467,13 +533,57 @@ _, _, _, dry = read_wav(sys.argv[3])
 print('   Ardour exported %d frames, %d channels, %d Hz, 32-bit float (the input: %d frames)'
       % (len(samples) // (4 * channels), channels, rate, len(dry) // 8))
 PYTHON
-if message=$(python3 "$repo/tools/same-samples.py" "$work/dll.wav" "$work/export/ardour.wav" 2>&1); then
-    verdict=0
-    echo "   Ardour's export holds the same samples as the DLL's render, bit for bit"
-else
-    verdict=1
-    echo "   DIFFERENT: $message"
+    if message=$(python3 "$repo/tools/same-samples.py" "$work/dll-$name.wav" "$work/export/$name.wav" 2>&1); then
+        echo "   Ardour's export holds the same samples as the DLL's render, bit for bit"
+    else
+        verdict=1
+        echo "   DIFFERENT: $message"
+    fi
+}
+
+# The frames the plug-in ran before the region, from an export's log.
+lead_of() {
+    ran=$(sed -n 's/^velorin-test: frames-before-input //p' "$work/$1.log")
+    lead=$((ran - $(cat "$work/input-first-frame")))
+    [ "$lead" -ge 0 ] || { echo "the track ran input before the region began"; exit 1; }
+    echo "$lead"
+}
+
+if [ "$format" = vst3 ]; then
+    echo "== Exporting the session with Velorin 2 at its defaults"
+    run_lua defaults "$work/export-session.lua" "$work/session" velorin "$work/export" defaults "$plugin_type" \
+        "$unique_id" nosave
+    grep '^   ' "$work/defaults.log"
+    lead=$(lead_of defaults)
+    echo "   the plug-in ran $lead frames of silence before the region"
+    check_export defaults "$lead"
+    step_done "defaults"
 fi
-step_done "compare"
+
+echo "== Exporting the session with Velorin 2 on the track, values moved"
+# shellcheck disable=SC2086
+run_lua moved "$work/export-session.lua" "$work/session" velorin "$work/export" moved "$plugin_type" \
+    "$unique_id" save $settings
+grep '^   ' "$work/moved.log"
+lead=$(lead_of moved)
+echo "   the plug-in ran $lead frames of silence before the region"
+# shellcheck disable=SC2086
+check_export moved "$lead" $settings
+step_done "moved"
+
+if [ "$format" = vst3 ]; then
+    echo "== Loading the saved session again and exporting it"
+    rm -rf "$work/saved"
+    cp -R "$work/session" "$work/saved"
+    pristine="$work/saved"
+    # shellcheck disable=SC2086
+    run_lua reloaded "$work/reload-session.lua" "$work/session" velorin "$work/export" reloaded $settings
+    grep '^   ' "$work/reloaded.log"
+    lead=$(lead_of reloaded)
+    echo "   the plug-in ran $lead frames of silence before the region"
+    # shellcheck disable=SC2086
+    check_export reloaded "$lead" $settings
+    step_done "reloaded"
+fi
 echo "total: $(echo "$started $(now)" | awk '{printf "%.1f s", $2 - $1}')"
 exit $verdict

@@ -1,11 +1,14 @@
 // velorin-lxvst-render: renders a stereo 32-bit float WAV file through the
 // Linux VST library as a host does (dlopen, VSTPluginMain, then open, sample
 // rate, block size, parameters, resume, processReplacing block by block),
+// or through a VST 3 bundle (its module's factory, set-up, activation, the
+// values as the first block's parameter changes, then block by block),
 // into a 32-bit float WAV file, for comparing its sound with the DLL's.  It
 // reads and writes the samples itself: sox's raw conversions pass samples
 // through 32-bit integers and change their last bits.
 //
 //   velorin-lxvst-render PLUGIN BLOCK IN.wav OUT.wav [--set NAME=VALUE]...
+//   (PLUGIN: Velorin2.so, or a bundle Velorin2.vst3)
 #include <cctype>
 #include <cstdint>
 #include <cstdio>
@@ -17,6 +20,7 @@
 #include <vector>
 
 #include "tools/PluginLoader.h"
+#include "tools/Vst3Host.h"
 
 namespace {
 
@@ -103,6 +107,58 @@ int fail(const std::string& message) {
     return 1;
 }
 
+bool endsWith(const std::string& text, const std::string& end) {
+    return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
+}
+
+// The VST 3 bundle: the values go to the processor with the first block, at
+// its first frame, as a host delivers them.
+int renderVst3(const std::string& bundle, int block, Stereo& wave, int argc, char** argv) {
+    using namespace vst3host;
+    Module module(bundle + "/Contents/x86_64-linux/Velorin2.so");
+    if (!module.loaded()) return fail("cannot load the VST 3 bundle " + bundle);
+    IPluginFactory* factory = module.factory();
+    int status = 0;
+    {
+        Instance plugin(factory);
+        if (!plugin.processor || !plugin.controller) return fail("the bundle made no plug-in");
+        plugin.start(wave.rate, block);
+        ParameterChanges changes;
+        for (int i = 5; i + 1 < argc; i += 2) {
+            const std::string setting = argv[i + 1];
+            const std::size_t equals = setting.find('=');
+            int id = -1;
+            for (int p = 0; p < plugin.controller->getParameterCount() && equals != std::string::npos; ++p) {
+                ParameterInfo info{};
+                plugin.controller->getParameterInfo(p, info);
+                std::string title;
+                for (int c = 0; c < 128 && info.title[c]; ++c) title += static_cast<char>(info.title[c]);
+                if (lower(title) == lower(setting.substr(0, equals))) id = static_cast<int>(info.id);
+            }
+            if (std::strcmp(argv[i], "--set") != 0 || id < 0) return fail("bad setting " + setting);
+            changes.add(static_cast<ParamID>(id), 0, std::strtof(setting.c_str() + equals + 1, nullptr));
+        }
+        const std::size_t total = wave.samples.size() / 2;
+        std::vector<float> channels(4 * static_cast<std::size_t>(block));
+        for (std::size_t first = 0; first < total; first += static_cast<std::size_t>(block)) {
+            const std::size_t frames = total - first < static_cast<std::size_t>(block) ? total - first : block;
+            float* frame = wave.samples.data() + 2 * first;
+            for (std::size_t k = 0; k < frames; ++k) {
+                channels[k] = frame[2 * k];
+                channels[block + k] = frame[2 * k + 1];
+            }
+            plugin.process(&channels[0], &channels[block], &channels[2 * block], &channels[3 * block],
+                           static_cast<int32>(frames), first == 0 ? &changes : nullptr);
+            for (std::size_t k = 0; k < frames; ++k) {
+                frame[2 * k] = channels[2 * block + k];
+                frame[2 * k + 1] = channels[3 * block + k];
+            }
+        }
+    }
+    factory->release();
+    return status;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -111,6 +167,11 @@ int main(int argc, char** argv) {
     Stereo wave;
     if (block <= 0) return fail("bad block size");
     if (!readWave(argv[3], wave)) return fail(std::string(argv[3]) + " is no stereo 32-bit float WAV file");
+    if (endsWith(argv[1], ".vst3") || endsWith(argv[1], ".vst3/")) {
+        const int status = renderVst3(argv[1], block, wave, argc, argv);
+        if (status != 0) return status;
+        return writeWave(argv[4], wave) ? 0 : fail(std::string("cannot write ") + argv[4]);
+    }
     PluginLoader loader(argv[1]);
     if (!loader.loaded()) return fail(loader.error());
     PluginInstance plugin(loader.create());

@@ -1,0 +1,61 @@
+#include "vst3/EditorLink.h"
+
+#include "chorus/ChorusEffect.h"
+#include "host/FloatingPointControl.h"
+#include "vst3/Vst3Chorus.h"
+
+namespace vst3 {
+
+EditorLink::EditorLink(Vst3Chorus& plugin, editor::EditorBackend* backend)
+    : ChorusEditorBase(&plugin.chorus()),
+      plugin(plugin),
+      effect(plugin.chorus()),
+      backend(backend),
+      core(*this, *backend) {}
+
+EditorLink::~EditorLink() {
+    backend->close();
+    delete backend;
+}
+
+bool EditorLink::openWindow(void* parent) { return backend->open(parent, core); }
+
+void EditorLink::closeWindow() { backend->close(); }
+
+void EditorLink::parameterChanged(VstInt32 index, float) { core.parameterChanged(index); }
+
+void EditorLink::programChanged() { core.programChanged(); }
+
+float EditorLink::value(int parameter) { return effect.getParameter(parameter); }
+
+// The effect's texts fit buffers of 64 and 16 bytes.
+void EditorLink::valueText(int parameter, char* text, int capacity) {
+    char value[64] = "";
+    char unit[16] = "";
+    {
+        const fpu::DefaultArithmetic arithmetic;
+        effect.getParameterDisplay(parameter, value);
+        effect.getParameterLabel(parameter, unit);
+    }
+    value[sizeof value - 1] = '\0';
+    unit[sizeof unit - 1] = '\0';
+    editor::joinValueAndUnit(value, unit, text, capacity);
+}
+
+void EditorLink::beginGesture(int parameter) { plugin.editBegin(parameter); }
+
+void EditorLink::gestureValue(int parameter, float value) { plugin.editValue(parameter, value); }
+
+void EditorLink::endGesture(int parameter) { plugin.editEnd(parameter); }
+
+// A button press is a whole edit at once: a VST 3 host keeps its own record
+// of every value, and one it never heard of would be set back by it.
+void EditorLink::pressValue(int parameter, float value) {
+    plugin.editBegin(parameter);
+    plugin.editValue(parameter, value);
+    plugin.editEnd(parameter);
+}
+
+bool EditorLink::takeClip() { return effect.takeClipFlag() != 0; }
+
+}  // namespace vst3

@@ -1,0 +1,157 @@
+// The VST 3 plug-in: one object that is the component, the audio processor
+// and the edit controller, with the program list of its unit, around one
+// ChorusEffect.  Its calls become the effect's own operations, the ones the
+// VST 2 host interface makes: a block of a host's becomes pieces of the
+// effect's processReplacing between the frames where the host changes
+// parameters, so the output is the VST 2 plug-in's for the same values at
+// the same frames.
+#pragma once
+
+#include <atomic>
+
+#include "chorus/ChorusEffect.h"
+#include "vst3/EditorPlatform.h"
+#include "vst3/ProgramBank.h"
+#include "vst3/abi/Component.h"
+#include "vst3/abi/Controller.h"
+#include "vst3/abi/Processor.h"
+#include "vst3/abi/Units.h"
+
+namespace vst3 {
+
+class EditorLink;
+class EditorView;
+
+// Parameter ids: the effect's nine in their VST 2 order, then the program.
+constexpr ParamID kProgramParameter = 9;
+constexpr int32 kParameterCount = 10;
+constexpr int32 kProgramListId = 1;
+
+// IComponent and IEditController each have a setState and a getState of
+// the same signature, which one class could only override together; these
+// give the component's and the controller's their own names.
+struct ComponentStateCalls : IComponent {
+    tresult VST3_CALL setState(IBStream* state) final { return setComponentStream(state); }
+    tresult VST3_CALL getState(IBStream* state) final { return getComponentStream(state); }
+    virtual tresult setComponentStream(IBStream* state) = 0;
+    virtual tresult getComponentStream(IBStream* state) = 0;
+};
+
+struct ControllerStateCalls : IEditController {
+    tresult VST3_CALL setState(IBStream* state) final { return setControllerStream(state); }
+    tresult VST3_CALL getState(IBStream* state) final { return getControllerStream(state); }
+    virtual tresult setControllerStream(IBStream* state) = 0;
+    virtual tresult getControllerStream(IBStream* state) = 0;
+};
+
+class Vst3Chorus final : public ComponentStateCalls,
+                         public IAudioProcessor,
+                         public ControllerStateCalls,
+                         public IUnitInfo {
+public:
+    // A new plug-in with one reference, or null when the effect, its delay
+    // line or its editor cannot be had.
+    static Vst3Chorus* create(const EditorPlatform& platform);
+
+    // FUnknown, for every interface at once.
+    tresult VST3_CALL queryInterface(const TUID iid, void** object) override;
+    uint32 VST3_CALL addRef() override;
+    uint32 VST3_CALL release() override;
+
+    // IPluginBase
+    tresult VST3_CALL initialize(FUnknown* context) override;
+    tresult VST3_CALL terminate() override;
+
+    // IComponent
+    tresult VST3_CALL getControllerClassId(TUID classId) override;
+    tresult VST3_CALL setIoMode(int32 mode) override;
+    int32 VST3_CALL getBusCount(int32 type, int32 direction) override;
+    tresult VST3_CALL getBusInfo(int32 type, int32 direction, int32 index, BusInfo& bus) override;
+    tresult VST3_CALL getRoutingInfo(RoutingInfo& in, RoutingInfo& out) override;
+    tresult VST3_CALL activateBus(int32 type, int32 direction, int32 index, TBool state) override;
+    tresult VST3_CALL setActive(TBool state) override;
+    // The effect's programs (StateFormat.h).
+    tresult setComponentStream(IBStream* state) override;
+    tresult getComponentStream(IBStream* state) override;
+
+    // IAudioProcessor
+    tresult VST3_CALL setBusArrangements(SpeakerArrangement* inputs, int32 numIns, SpeakerArrangement* outputs,
+                                         int32 numOuts) override;
+    tresult VST3_CALL getBusArrangement(int32 direction, int32 index, SpeakerArrangement& arrangement) override;
+    tresult VST3_CALL canProcessSampleSize(int32 symbolicSampleSize) override;
+    uint32 VST3_CALL getLatencySamples() override;
+    tresult VST3_CALL setupProcessing(ProcessSetup& setup) override;
+    tresult VST3_CALL setProcessing(TBool state) override;
+    tresult VST3_CALL process(ProcessData& data) override;
+    uint32 VST3_CALL getTailSamples() override;
+
+    // IEditController
+    tresult VST3_CALL setComponentState(IBStream* state) override;
+    // The controller keeps nothing of its own: its state is empty.
+    tresult setControllerStream(IBStream* state) override;
+    tresult getControllerStream(IBStream* state) override;
+    int32 VST3_CALL getParameterCount() override;
+    tresult VST3_CALL getParameterInfo(int32 index, ParameterInfo& info) override;
+    tresult VST3_CALL getParamStringByValue(ParamID id, ParamValue valueNormalized, char16* string) override;
+    tresult VST3_CALL getParamValueByString(ParamID id, char16* string, ParamValue& valueNormalized) override;
+    ParamValue VST3_CALL normalizedParamToPlain(ParamID id, ParamValue valueNormalized) override;
+    ParamValue VST3_CALL plainParamToNormalized(ParamID id, ParamValue plainValue) override;
+    ParamValue VST3_CALL getParamNormalized(ParamID id) override;
+    tresult VST3_CALL setParamNormalized(ParamID id, ParamValue value) override;
+    tresult VST3_CALL setComponentHandler(IComponentHandler* handler) override;
+    IPlugView* VST3_CALL createView(FIDString name) override;
+
+    // IUnitInfo
+    int32 VST3_CALL getUnitCount() override;
+    tresult VST3_CALL getUnitInfo(int32 unitIndex, UnitInfo& info) override;
+    int32 VST3_CALL getProgramListCount() override;
+    tresult VST3_CALL getProgramListInfo(int32 listIndex, ProgramListInfo& info) override;
+    tresult VST3_CALL getProgramName(int32 listId, int32 programIndex, char16* name) override;
+    tresult VST3_CALL getProgramInfo(int32 listId, int32 programIndex, const char* attributeId,
+                                     char16* attributeValue) override;
+    tresult VST3_CALL hasProgramPitchNames(int32 listId, int32 programIndex) override;
+    tresult VST3_CALL getProgramPitchName(int32 listId, int32 programIndex, std::int16_t midiPitch,
+                                          char16* name) override;
+    int32 VST3_CALL getSelectedUnit() override;
+    tresult VST3_CALL selectUnit(int32 unitId) override;
+    tresult VST3_CALL getUnitByBus(int32 type, int32 direction, int32 busIndex, int32 channel,
+                                   int32& unitId) override;
+    tresult VST3_CALL setUnitProgramData(int32 listOrUnitId, int32 programIndex, IBStream* data) override;
+
+    // The editor's side, on the host's UI thread: a knob or a button sets
+    // the effect at once, as in the VST 2 plug-in, and tells the host
+    // through its component handler.
+    void editBegin(int index);
+    void editValue(int index, float value);
+    void editEnd(int index);
+    // A program change made on the audio thread, reported to the host's
+    // controls from its UI thread (the editor's timer).
+    void reportProgramChange();
+
+    ChorusEffect& chorus() { return effect; }
+    const EditorPlatform& editorPlatform() const { return platform; }
+    EditorLink& editorLink() { return *link; }
+    void viewClosed(EditorView* view);
+
+private:
+    explicit Vst3Chorus(const EditorPlatform& platform);
+    ~Vst3Chorus();
+
+    void applyParameter(ParamID id, ParamValue value, int32 frame, ProcessData& data);
+    void applyProgram(int program);
+    tresult loadState(IBStream* stream, bool onlyIfDifferent);
+    void applyState(const BankState& state);
+
+    std::atomic<uint32> references{1};
+    ChorusEffect effect;
+    ProgramBank bank;
+    const EditorPlatform& platform;
+    EditorLink* link = nullptr;  // the effect's editor, which the effect owns
+    EditorView* view = nullptr;  // the one view while it exists
+    IComponentHandler* handler = nullptr;
+    float defaults[9];
+    std::atomic<bool> active{false};
+    std::atomic<bool> programChangedInProcess{false};
+};
+
+}  // namespace vst3

@@ -1,0 +1,20 @@
+// The Windows module's export: the factory.  The editor runs on the Win32
+// backend, and the library's entry point keeps the module handle that the
+// window class and the skin's bitmaps need.
+#include <new>
+
+#include "editor/win32/Win32EditorWindow.h"
+#include "vst3/PluginFactory.h"
+#include "vst3/abi/View.h"
+
+namespace {
+
+editor::EditorBackend* makeWin32Window() { return new (std::nothrow) editor::Win32EditorWindow; }
+
+int noDescriptor(editor::EditorBackend&) { return -1; }
+
+const vst3::EditorPlatform kWin32 = {makeWin32Window, vst3::kPlatformTypeHWND, noDescriptor};
+
+}  // namespace
+
+extern "C" vst3::IPluginFactory* VST3_CALL GetPluginFactory() { return vst3::PluginFactory::create(kWin32); }
