@@ -14,18 +14,12 @@ trap 'rm -rf "$work"' EXIT
 status=0
 fail() { echo "FAIL: $*"; status=1; }
 
-# The VST 3 bundle belongs in the packages when the build trees have it.
-vst3=no
-[ -d "$repo/build/native/lib/vst3/Velorin2.vst3" ] && vst3=yes
-
-# Compares the files a package lists (standard input) with the expected
-# ones, given one a line; a line marked "[vst3] " is expected with VST 3 only.
+# Compares the files a package lists (standard input) with the expected ones.
 # Usage: same_files PACKAGE EXPECTED...
 same_files() {
     name=$1
     shift
-    printf '%s\n' "$@" | if [ "$vst3" = yes ]; then sed 's/^\[vst3\] //'; else sed '/^\[vst3\] /d'; fi |
-        sort >"$work/expected"
+    printf '%s\n' "$@" | sort >"$work/expected"
     grep -v '/$' | sort | diff -u "$work/expected" - | sed -n 's/^\([-+][^-+]\)/   \1/p' >"$work/diff" || true
     [ ! -s "$work/diff" ] || { fail "$name does not hold what it should (- missing, + unexpected):"; cat "$work/diff"; }
 }
@@ -35,19 +29,19 @@ deb=$release/velorin2_${version}_amd64.deb
 lv2=usr/lib/lv2/velorin2.lv2
 dpkg-deb -c "$deb" | awk '{print $6}' | same_files "the deb" \
     ./$lv2/manifest.ttl ./$lv2/velorin2.ttl ./$lv2/velorin2.so ./$lv2/velorin2_ui.so ./usr/lib/lxvst/Velorin2.so \
-    "[vst3] ./usr/lib/vst3/Velorin2.vst3/Contents/x86_64-linux/Velorin2.so" \
+    ./usr/lib/vst3/Velorin2.vst3/Contents/x86_64-linux/Velorin2.so \
     ./usr/share/doc/velorin2/README ./usr/share/doc/velorin2/changelog.gz ./usr/share/doc/velorin2/copyright
 tarball=$release/velorin2-$version-linux-x86_64.tar.gz
 top=velorin2-$version-linux-x86_64
 tar -tzf "$tarball" | same_files "the tarball" \
     $top/lv2/velorin2.lv2/manifest.ttl $top/lv2/velorin2.lv2/velorin2.ttl $top/lv2/velorin2.lv2/velorin2.so \
     $top/lv2/velorin2.lv2/velorin2_ui.so $top/lxvst/Velorin2.so \
-    "[vst3] $top/vst3/Velorin2.vst3/Contents/x86_64-linux/Velorin2.so" \
+    $top/vst3/Velorin2.vst3/Contents/x86_64-linux/Velorin2.so \
     $top/install.sh $top/uninstall.sh $top/README $top/COPYRIGHT
 zip=$release/velorin2-$version-windows.zip
 python3 -c 'import sys, zipfile; print("\n".join(zipfile.ZipFile(sys.argv[1]).namelist()))' "$zip" |
     same_files "the zip" 32-bit/Velorin2.dll 64-bit/Velorin2.dll README.txt COPYRIGHT.txt \
-        "[vst3] Velorin2.vst3/Contents/x86-win/Velorin2.vst3" "[vst3] Velorin2.vst3/Contents/x86_64-win/Velorin2.vst3"
+        Velorin2.vst3/Contents/x86-win/Velorin2.vst3 Velorin2.vst3/Contents/x86_64-win/Velorin2.vst3
 echo "the deb's Depends: $(dpkg-deb -f "$deb" Depends)"
 if tar --numeric-owner -tvzf "$tarball" | awk '{print $2}' | grep -v -x '0/0'; then fail "the tarball has other owners than root"; fi
 
@@ -68,8 +62,8 @@ find "$work" -type f \( -name '*.so' -o -name '*.dll' -o -name '*.vst3' \) | sor
     */x86_64-linux/Velorin2.so) format=x86-64 want="GetPluginFactory ModuleEntry ModuleExit" ;;
     */32-bit/Velorin2.dll) format=pei-i386 want=main ;;
     */64-bit/Velorin2.dll) format=pei-x86-64 want=main ;;
-    */x86-win/Velorin2.vst3) format=pei-i386 want="GetPluginFactory InitDll ExitDll" ;;
-    */x86_64-win/Velorin2.vst3) format=pei-x86-64 want="GetPluginFactory InitDll ExitDll" ;;
+    */x86-win/Velorin2.vst3) format=pei-i386 want=GetPluginFactory ;;
+    */x86_64-win/Velorin2.vst3) format=pei-x86-64 want=GetPluginFactory ;;
     *) fail "$binary: no binary expected there"; continue ;;
     esac
     if [ "$format" = x86-64 ]; then

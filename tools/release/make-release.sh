@@ -42,27 +42,18 @@ fi
 
 # What the packages hold: the built files and folders, as paths in the
 # build trees.  The Linux ones go under /usr/lib in the deb and, without
-# lib/, into the tarball; the Windows ones into the zip's folders.  The VST 3
-# bundle ships when the trees have it.
-vst3=no
-[ -d build/native/lib/vst3/Velorin2.vst3 ] && vst3=yes
-linux_plugins="lib/lv2/velorin2.lv2 lib/lxvst/Velorin2.so"
-windows_plugins="win32/bin/Velorin2.dll:32-bit win64/bin/Velorin2.dll:64-bit"
-if [ "$vst3" = yes ]; then
-    linux_plugins="$linux_plugins lib/vst3/Velorin2.vst3"
-    windows_plugins="$windows_plugins win32/lib/vst3/Velorin2.vst3:. win64/lib/vst3/Velorin2.vst3:."
-fi
+# lib/, into the tarball; the Windows ones into the zip's folders (the two
+# VST 3 bundles into one, with both modules).
+linux_plugins="lib/lv2/velorin2.lv2 lib/lxvst/Velorin2.so lib/vst3/Velorin2.vst3"
+windows_plugins="win32/bin/Velorin2.dll:32-bit win64/bin/Velorin2.dll:64-bit
+ win32/lib/vst3/Velorin2.vst3:. win64/lib/vst3/Velorin2.vst3:."
 
 out=build/release
 stage=$out/stage
 rm -rf "$stage" "$out"/velorin2[_-]* "$out/SHA256SUMS"
 mkdir -p "$stage"
 
-# The texts name the VST 3 bundle on lines marked "[vst3] ".
-text() {
-    if [ "$vst3" = yes ]; then keep='s/^\[vst3\] //'; else keep='/^\[vst3\] /d'; fi
-    sed -e "$keep" -e "s/@VERSION@/$version/g" "tools/release/$1"
-}
+text() { sed "s/@VERSION@/$version/g" "tools/release/$1"; }
 
 # Copies a built file or folder into the stage, binaries stripped of what
 # only a debugger needs (the DLLs are linked stripped).
