@@ -34,10 +34,10 @@ dpkg-deb -c "$deb" | awk '{print $6}' | same_files "the deb" \
 tarball=$release/velorin2-$version-linux-x86_64.tar.gz
 top=velorin2-$version-linux-x86_64
 tar -tzf "$tarball" | same_files "the tarball" \
-    $top/lv2/velorin2.lv2/manifest.ttl $top/lv2/velorin2.lv2/velorin2.ttl $top/lv2/velorin2.lv2/velorin2.so \
-    $top/lv2/velorin2.lv2/velorin2_ui.so $top/lxvst/Velorin2.so \
-    $top/vst3/Velorin2.vst3/Contents/x86_64-linux/Velorin2.so \
-    $top/install.sh $top/uninstall.sh $top/README $top/COPYRIGHT
+    "$top"/lv2/velorin2.lv2/manifest.ttl "$top"/lv2/velorin2.lv2/velorin2.ttl "$top"/lv2/velorin2.lv2/velorin2.so \
+    "$top"/lv2/velorin2.lv2/velorin2_ui.so "$top"/lxvst/Velorin2.so \
+    "$top"/vst3/Velorin2.vst3/Contents/x86_64-linux/Velorin2.so \
+    "$top"/install.sh "$top"/uninstall.sh "$top"/README "$top"/COPYRIGHT
 zip=$release/velorin2-$version-windows.zip
 python3 -c 'import sys, zipfile; print("\n".join(zipfile.ZipFile(sys.argv[1]).namelist()))' "$zip" |
     same_files "the zip" 32-bit/Velorin2.dll 64-bit/Velorin2.dll README.txt COPYRIGHT.txt \

@@ -80,7 +80,7 @@ in_root env HOME=/tmp/ardour LD_LIBRARY_PATH=/usr/lib/ardour7 sh -c '
     >"$cache/scan.log" 2>&1 || { cat "$cache/scan.log"; fail "a scanner failed"; }
 # Ardour 7.3's headless runs crash now and then on the way out; a run that
 # listed what it found has told what it knows.
-for attempt in 1 2 3; do
+for _ in 1 2 3; do
     rm -rf "$root/tmp/ardour/session"
     in_root env HOME=/tmp/ardour ardour7-lua /tmp/list.lua >"$cache/list.log" 2>&1 || true
     ! grep -q '^listed$' "$cache/list.log" || break

@@ -13,7 +13,6 @@
 # are sorted, owners are root, and the binaries hold no build paths.
 set -eu
 cd "$(dirname "$0")/../.."
-repo=$PWD
 tools/install-dependencies.sh
 
 if [ -z "${SOURCE_DATE_EPOCH:-}" ]; then
