@@ -11,6 +11,12 @@ namespace {
 constexpr char kMinusInfinityText[] = "   -\xB0   ";  // 0xB0 is the degree sign in code page 1252
 constexpr int kMaxChars = 8;
 
+// 10 to the number of fraction digits, which is 1 to 6: the integer part
+// takes at least a digit and the point.  Each is exact in a double, as pow
+// gives it; the table keeps the Linux plug-ins free of pow, whose current
+// symbol version older glibc releases lack.
+constexpr double kFractionScale[kMaxChars - 1] = {1.0, 10.0, 100.0, 1000.0, 10000.0, 100000.0, 1000000.0};
+
 }  // namespace
 
 // Truncated, never rounded, digits: the text shows the float widened exactly
@@ -53,7 +59,7 @@ void AudioEffect::float2string(float value, char* text) {
     if (n >= kMaxChars) return;
 
     const int fractionDigits = kMaxChars - n;
-    double f = std::fmod(v, 1.0) * std::pow(10.0, fractionDigits);
+    double f = std::fmod(v, 1.0) * kFractionScale[fractionDigits];
     char* end = work + sizeof work;
     p = end;
     *--p = '\0';

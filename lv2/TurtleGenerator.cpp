@@ -98,7 +98,8 @@ std::string pluginDescription() {
     text += "    doap:name \"Velorin 2\" ;\n";
     text += "    rdfs:comment \"A stereo chorus: one, two or four voices swept around a centre delay, "
             "through a low-pass or high-pass filter.\" ;\n";
-    text += "    lv2:minorVersion 0 ;\n    lv2:microVersion 0 ;\n";
+    text += "    lv2:minorVersion " + std::to_string(VELORIN_LV2_MINOR_VERSION) + " ;\n";
+    text += "    lv2:microVersion " + std::to_string(VELORIN_LV2_MICRO_VERSION) + " ;\n";
     text += "    lv2:optionalFeature lv2:hardRTCapable ;\n";
     text += "    lv2:port\n";
     text += audioPort(lv2port::kInputLeft, true, "in_left", "Left in") + " ,\n";

@@ -11,6 +11,7 @@ packages="cmake ninja-build g++ make pkg-config
  xvfb xauth x11-apps imagemagick
  googletest libbenchmark-dev
  sox python3
+ dpkg-dev lintian debootstrap
  ladspa-sdk tap-plugins swh-plugins caps
  lv2-dev lilv-utils lv2file sordi
  libx11-dev jalv libsuil-0-0 jackd2 xdotool ardour

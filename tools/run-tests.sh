@@ -4,7 +4,8 @@
 # builds, 32- and 64-bit, with their tests under Wine (one virtual X display
 # for all of them).  Every tree is built before any test runs: the Windows
 # trees compare their DLLs with the native LV2 bundle, and the 64-bit tree
-# compares its DLL with the 32-bit one.
+# compares its DLL with the 32-bit one.  The release packages are made from
+# the built trees and checked, the deb installed in a Debian 12 root.
 set -eu
 cd "$(dirname "$0")/.."
 tools/install-dependencies.sh
@@ -21,6 +22,9 @@ done
 # Each test run ends with CTest's own summary and time; nothing is printed
 # after the last one, so that it stays the run's closing line.
 status=0
+echo "== release packages, and the deb installed in a Debian 12 root"
+tools/release/make-release.sh || status=1
+tests/release/deb-installs-in-debian.sh build/release/velorin2_*_amd64.deb || status=1
 echo "== native tests"
 ctest --preset native -j "$jobs" || status=1
 echo "== native tests under the sanitizers"

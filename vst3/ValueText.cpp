@@ -56,7 +56,10 @@ bool parseValueText(int parameter, const char* text, double& normalized) {
     case chorus::kDry:  // dB
     case chorus::kWet:
         if (startsWithWord(text, "-oo") || startsWithWord(text, "-inf")) value = 0.0;
-        else if (number(text, value)) value = std::pow(10.0, value / 20.0);
+        // In long double: rounded to double it is as close as pow's, and
+        // keeps the Linux module off pow's newer symbol version, which
+        // older glibc releases lack.
+        else if (number(text, value)) value = static_cast<double>(std::pow(10.0L, static_cast<long double>(value) / 20.0L));
         else return false;
         break;
     case chorus::kVoices:  // 1, 2 or 4

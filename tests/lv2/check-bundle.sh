@@ -1,9 +1,9 @@
 #!/bin/sh
 # The LV2 bundle as a host finds it: its Turtle files pass the LV2
-# validator (against the LV2 vocabulary Debian installs), the UI's port
-# notifications name the protocol a host is to forward them by, the
-# plug-in's shared object exports lv2_descriptor and nothing else, the UI's
-# lv2ui_descriptor and nothing else.
+# validator (against the LV2 vocabulary Debian installs), its version is a
+# release's, the UI's port notifications name the protocol a host is to
+# forward them by, the plug-in's shared object exports lv2_descriptor and
+# nothing else, the UI's lv2ui_descriptor and nothing else.
 # Usage: check-bundle.sh BUNDLE_DIRECTORY
 set -eu
 bundle=$1
@@ -15,6 +15,16 @@ fi
 grep -E "errors|warning" "${TMPDIR:-/tmp}/lv2-validate.$$" | tail -3
 if grep -q "warning" "${TMPDIR:-/tmp}/lv2-validate.$$"; then status=1; fi
 rm -f "${TMPDIR:-/tmp}/lv2-validate.$$"
+
+# LV2 takes a minor version of 0, or an odd minor or micro version, for a
+# development release, which hosts may hide.
+minor=$(sed -n 's/^ *lv2:minorVersion \([0-9]*\) ;$/\1/p' "$bundle/velorin2.ttl")
+micro=$(sed -n 's/^ *lv2:microVersion \([0-9]*\) ;$/\1/p' "$bundle/velorin2.ttl")
+echo "LV2 version: $minor.$micro"
+if [ -z "$minor" ] || [ -z "$micro" ] || [ "$minor" -eq 0 ] || [ $((minor % 2)) -ne 0 ] || [ $((micro % 2)) -ne 0 ]; then
+    echo "FAIL: the LV2 version marks a development release"
+    status=1
+fi
 
 ui=http://lv2plug.in/ns/extensions/ui
 if ! sordi "$bundle/velorin2.ttl" | grep -qF "<$ui#protocol> <$ui#floatProtocol> ."; then

@@ -50,6 +50,11 @@ TEST_F(NumberToText, FloatShowsTruncatedDigitsOfTheWidenedFloat) {
     EXPECT_EQ(f(0.000000001f), "0.000000");
     EXPECT_EQ(f(1234567.0f), "1234567.");
     EXPECT_EQ(f(-123456.0f), "-123456.");
+    // Every count of fraction digits, one to six, scales by its own power of ten.
+    EXPECT_EQ(f(123456.7f), "123456.7");
+    EXPECT_EQ(f(-12345.67f), "-12345.6");
+    EXPECT_EQ(f(12345.67f), "12345.66");
+    EXPECT_EQ(f(1234.567f), "1234.567");
 }
 
 TEST_F(NumberToText, FloatTooWideForEightCharactersShowsTheOverflowText) {

@@ -1,0 +1,26 @@
+#!/bin/sh
+# Installs the plug-ins of this folder: for yourself into ~/.lv2, ~/.lxvst
+# and ~/.vst3, where hosts look for a user's plug-ins, or, given a PREFIX,
+# into PREFIX/lib/lv2, PREFIX/lib/lxvst and PREFIX/lib/vst3 (/usr/local, as
+# root, for every user).  Each file is copied beside its place and renamed
+# onto it, so a host that has an older version loaded keeps running that.
+# Usage: ./install.sh [PREFIX]
+set -eu
+here=$(cd "$(dirname "$0")" && pwd)
+case $# in
+0) prefix= ;;
+1) mkdir -p "$1" && prefix=$(cd "$1" && pwd) ;;
+*) echo "usage: $0 [PREFIX]" >&2; exit 2 ;;
+esac
+
+for format in lv2 lxvst vst3; do
+    [ -d "$here/$format" ] || continue
+    if [ -n "$prefix" ]; then target=$prefix/lib/$format; else target=${HOME:?}/.$format; fi
+    (cd "$here/$format" && find . -type f | sort) | while read -r file; do
+        file=${file#./}
+        mkdir -p "$(dirname "$target/$file")"
+        cp "$here/$format/$file" "$target/$file.installing"
+        mv -f "$target/$file.installing" "$target/$file"
+    done
+    echo "installed into $target: $(cd "$here/$format" && ls | tr '\n' ' ')"
+done
