@@ -7,16 +7,17 @@
 # and `apt-get purge` leaves none of its files behind.
 #
 # The minimal root and the packages downloaded into it are kept in
-# CACHE_FOLDER (default build/debian-bookworm), so that a second run needs
-# neither debootstrap nor downloads; each run starts from a fresh copy.
+# CACHE_FOLDER (default /var/cache/velorin2/debian-bookworm, outside any
+# clone, so that the test of a fresh clone on the same machine finds it),
+# so that a second run needs neither debootstrap nor downloads; each run
+# starts from a fresh copy.
 # Removing the folder starts afresh, with Debian's current packages.
 # Needs root (chroot), debootstrap, and Debian's package servers on the
 # first run (and for packages not yet downloaded).
 # Usage: deb-installs-in-debian.sh DEB [CACHE_FOLDER]
 set -eu
-repo=$(cd "$(dirname "$0")/../.." && pwd)
 deb=$(cd "$(dirname "$1")" && pwd)/$(basename "$1")
-cache=${2:-$repo/build/debian-bookworm}
+cache=${2:-/var/cache/velorin2/debian-bookworm}
 mirror=http://deb.debian.org/debian
 
 started=$(date +%s)
