@@ -34,14 +34,23 @@
 
 namespace chorus {
 
-class CoefficientExchange {
+// Where a writer may be held up, for the tests: before it claims a slot and
+// between writing its set and naming it.  The product's writers go straight
+// on.
+struct NoHoldUps {
+    static void beforeClaiming() {}
+    static void beforeNaming() {}
+};
+
+template <class HoldUps = NoHoldUps>
+class BasicCoefficientExchange {
 public:
-    explicit CoefficientExchange(const ProcessingCoefficients& initial) {
+    explicit BasicCoefficientExchange(const ProcessingCoefficients& initial) {
         slots[0].set = initial;
         newestName.store(nameOf(0, 0), std::memory_order_relaxed);
     }
-    CoefficientExchange(const CoefficientExchange&) = delete;
-    CoefficientExchange& operator=(const CoefficientExchange&) = delete;
+    BasicCoefficientExchange(const BasicCoefficientExchange&) = delete;
+    BasicCoefficientExchange& operator=(const BasicCoefficientExchange&) = delete;
 
     // Orders a publication; taken after the value the set derives from is
     // stored and before the set is derived.
@@ -49,12 +58,14 @@ public:
 
     // Makes `set` the newest unless a set with a later ticket already is.
     void publish(std::uint32_t ticket, const ProcessingCoefficients& set) {
+        HoldUps::beforeClaiming();
         const std::uint32_t slot = claimSlot(ticket);
         Slot& s = slots[slot];
         const std::uint32_t sequence = s.sequence.load(std::memory_order_relaxed);  // odd: claimed
         s.ticket = ticket;
         s.set = set;
         s.sequence.store(sequence + 1, std::memory_order_release);
+        HoldUps::beforeNaming();
 
         const std::uint32_t name = nameOf(ticket, slot);
         std::uint32_t newest = newestName.load(std::memory_order_relaxed);
@@ -137,5 +148,7 @@ private:
     std::atomic<std::uint32_t> nextTicket{1};
     std::atomic<std::uint32_t> newestName{0};
 };
+
+using CoefficientExchange = BasicCoefficientExchange<>;
 
 }  // namespace chorus
