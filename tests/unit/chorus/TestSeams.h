@@ -50,6 +50,7 @@ struct ChorusEffectInspector {
     static float filterA2(const ChorusEffect& e) { return e.coefficients.newest().filter.a2; }
     static float filterB1(const ChorusEffect& e) { return e.coefficients.newest().filter.b1; }
     static float filterB2(const ChorusEffect& e) { return e.coefficients.newest().filter.b2; }
+    static chorus::ProcessingCoefficients blockCoefficients(const ChorusEffect& e) { return e.blockCoefficients; }
     static float sampleRate(const ChorusEffect& e) { return e.sampleRate; }
     static std::int32_t currentProgram(const ChorusEffect& e) { return e.curProgram; }
     static void setFilterState(ChorusEffect& e, float z1, float z2) {
