@@ -53,7 +53,7 @@ struct Block {
     std::vector<float> inL, inR, outL, outR;
 };
 
-double amplitude(const ChorusEffect& e) { return std::hypot(I::oscSin(e), I::oscCos(e)); }
+double amplitude(ChorusEffect& e) { return std::hypot(I::oscSin(e), I::oscCos(e)); }
 
 // A double truncated to a 24-bit significand (toward zero).
 double truncated24(double v) {
