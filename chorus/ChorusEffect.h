@@ -77,10 +77,13 @@ private:
     ChorusEditorBase* chorusEditor = nullptr;  // the editor, owned by the base class as `editor`
 
     // The resets that program and sample-rate changes ask of the audio
-    // thread, as bits: the next block makes them before anything else, so
-    // that it is the only thread that ever touches the processing state.
-    // A change asks once it has stored its program, rate and coefficients,
-    // so the block that makes the reset runs with all of them.
+    // thread, as bits: the next block makes them at its start, so that it
+    // is the only thread that ever touches the processing state.  A program
+    // change asks once its program is current, so the block that restarts
+    // reads the new program's values; a sample-rate change asks for the
+    // silent filter before it publishes the new rate's coefficients, and a
+    // block takes the coefficients before the resets, so those coefficients
+    // never meet the old rate's filter state.
     static constexpr std::uint32_t kRestart = 1;         // silent ring, oscillator and write position at the start
     static constexpr std::uint32_t kSilenceFilter = 2;   // the filter state too (a new sample rate)
     std::atomic<std::uint32_t> pendingResets{0};
