@@ -63,7 +63,7 @@ ChorusEffect::ChorusEffect(audioMasterCallback audioMaster, const platform::Samp
         setProgram(0);
     }
     makePendingResets();
-    blockCoefficients = coefficients.newest();
+    coefficients.takeNewest(blockCoefficients, blockCoefficientsName);
 }
 
 // The editor says goodbye while the effect is still whole: its window may

@@ -67,11 +67,12 @@ private:
     // and taken whole by each block.
     chorus::CoefficientExchange coefficients;
 
-    // The set the previous block ran with (at first, that of construction):
-    // a block that takes one with other feedback coefficients rescales the
-    // filter state to them, and one that finds no whole set keeps this one.
-    // The audio thread's own.
+    // The set the previous block ran with (at first, the exchange's initial
+    // one), and its name in the exchange: a block that takes one with other
+    // feedback coefficients rescales the filter state to them, and one that
+    // finds no whole set keeps this one.  The audio thread's own.
     chorus::ProcessingCoefficients blockCoefficients;
+    std::uint32_t blockCoefficientsName = 0;
 
     const platform::SampleMemory& sampleMemory;
     ChorusEditorBase* chorusEditor = nullptr;  // the editor, owned by the base class as `editor`

@@ -620,7 +620,7 @@ VELORIN_REALIGN_STACK void ChorusEffect::processBlock(float** inputs, float** ou
     // a sample-rate change published comes with the silent filter that the
     // change asked for before.
     const chorus::ProcessingCoefficients previous = blockCoefficients;
-    coefficients.takeNewest(blockCoefficients);
+    coefficients.takeNewest(blockCoefficients, blockCoefficientsName);
     makePendingResets();
 
     // Recovery from non-finite values of an earlier block.

@@ -86,20 +86,19 @@ public:
         freeSlot(newest & kSlotMask);  // the set this one replaced
     }
 
-    // The audio thread: copies the newest set into `set`.  False, with `set`
-    // left as it was, in the unlikely case that writers replaced the newest
-    // set during every one of a few attempts; the caller then keeps the set
-    // it ran with before, which is whole too.
-    bool takeNewest(ProcessingCoefficients& set) const {
+    // The audio thread: makes `set` the newest set.  `name` names the set
+    // that `set` holds (the initial set is named 0; takeNewest updates it):
+    // while that set is still the newest, which a block usually finds,
+    // nothing is copied.  False, with both left as they were, in the
+    // unlikely case that writers replaced the newest set during every one
+    // of a few attempts; the caller then keeps the set it ran with before,
+    // which is whole too.
+    bool takeNewest(ProcessingCoefficients& set, std::uint32_t& name) const {
         for (int attempt = 0; attempt < kAttempts; ++attempt) {
-            const std::uint32_t name = newestName.load(std::memory_order_acquire);
-            const Slot& s = slots[name & kSlotMask];
-            const std::uint32_t before = s.sequence.load(std::memory_order_acquire);
-            if (before & 1u) continue;
-            std::uint32_t words[kWords];
-            for (int i = 0; i < kWords; ++i) words[i] = s.words[i].load(std::memory_order_acquire);
-            if (s.sequence.load(std::memory_order_relaxed) == before && words[0] == ticketOf(name)) {
-                set = fromWords(words);
+            const std::uint32_t newest = newestName.load(std::memory_order_acquire);
+            if (newest == name) return true;
+            if (copy(newest, set)) {
+                name = newest;
                 return true;
             }
         }
@@ -109,7 +108,7 @@ public:
     // The newest set, for a thread that no writer runs beside (tests).
     ProcessingCoefficients newest() const {
         ProcessingCoefficients set{};
-        takeNewest(set);
+        copy(newestName.load(std::memory_order_acquire), set);
         return set;
     }
 
@@ -153,6 +152,19 @@ private:
     }
 
     void freeSlot(std::uint32_t slot) { slots[slot].held.store(false, std::memory_order_release); }
+
+    // The set named `name`, unless its slot was being written or was
+    // written again meanwhile.
+    bool copy(std::uint32_t name, ProcessingCoefficients& set) const {
+        const Slot& s = slots[name & kSlotMask];
+        const std::uint32_t before = s.sequence.load(std::memory_order_acquire);
+        if (before & 1u) return false;
+        std::uint32_t words[kWords];
+        for (int i = 0; i < kWords; ++i) words[i] = s.words[i].load(std::memory_order_acquire);
+        if (s.sequence.load(std::memory_order_relaxed) != before || words[0] != ticketOf(name)) return false;
+        set = fromWords(words);
+        return true;
+    }
 
     // Only the slot's holder writes it.
     static void write(Slot& s, std::uint32_t ticket, const ProcessingCoefficients& set) {

@@ -101,8 +101,9 @@ TEST(CoefficientExchange, AWriterThatClaimsLateNeverBuriesALaterSet) {
     long taken = 0, torn = 0;
     std::thread reader([&] {
         ProcessingCoefficients set = setOf(0);
+        std::uint32_t name = 0;
         while (!stop.load(std::memory_order_relaxed)) {
-            if (exchange.takeNewest(set)) {
+            if (exchange.takeNewest(set, name)) {
                 ++taken;
                 if (!isWhole(set)) ++torn;
             }
@@ -121,8 +122,7 @@ TEST(CoefficientExchange, AWriterThatClaimsLateNeverBuriesALaterSet) {
         for (int k = 0; k < staleCount; ++k) exchange.publish(stale[k], setOf(stale[k]));
         // The quick writer's ticket is the latest: its set is the one the
         // next block must take.
-        ProcessingCoefficients newest = setOf(0);
-        if (!exchange.takeNewest(newest) || newest.rotation.cosine != quickTicket) {
+        if (exchange.newest().rotation.cosine != quickTicket) {
             if (lostRounds++ == 0) firstLost = r;
         }
     }
