@@ -24,17 +24,19 @@
 // Reading.  The audio thread copies the newest set while a writer may be
 // reusing its slot for a later set.  Each slot has a sequence number, odd
 // while it is written; a copy during which the number changed, or whose
-// ticket is not the one named, is dropped and the newest taken again.
+// ticket is not the one named, is dropped and the newest taken again.  A
+// block that finds the set it holds still named copies nothing.
 //
 // Memory order.  Every word that crosses threads is an atomic, so the
 // exchange is race-free in the language's terms and ThreadSanitizer can
-// check it.  A set's words are stored with release after the odd sequence
-// number and loaded with acquire before the second look at it: a copy that
-// read any word of a later writing sees that writing's odd number and is
-// dropped.  Naming is a release and an acquire, so does a claim of a slot
-// that its last holder freed with release: a writer's words come after
-// every earlier writing of that slot.  On x86 every one of these loads and
-// stores is a plain move, each claim and naming one locked instruction.
+// check it; there is no fence.  A set's words are stored with release after
+// the odd sequence number and loaded with acquire before the second look at
+// it: a copy that read any word of a later writing sees that writing's odd
+// number and is dropped.  Naming is acquire and release, and a claim
+// acquires what the slot's last holder released when it freed the slot: a
+// writer's words come after every earlier writing of that slot.  On x86
+// every one of these loads and stores is a plain move, each claim and
+// naming one locked instruction.
 #pragma once
 
 #include <atomic>

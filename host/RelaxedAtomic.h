@@ -1,4 +1,4 @@
-// A value that one thread may store while others read it, where nothing
+// A value that any thread may store while others read it, where nothing
 // else has to be ordered with it: a parameter value, the current program,
 // the sample rate.  Every access is a relaxed atomic one, which on x86 is
 // the plain move it would be anyway, but is defined behaviour and visible
