@@ -62,7 +62,8 @@ ChorusEffect::ChorusEffect(audioMasterCallback audioMaster, const platform::Samp
         const fpu::DefaultArithmetic arithmetic;
         setProgram(0);
     }
-    blockCoefficients = coefficients.newest();
+    makePendingResets();
+    coefficients.takeNewest(blockCoefficients, blockCoefficientsName);
 }
 
 // The editor says goodbye while the effect is still whole: its window may
@@ -77,8 +78,6 @@ void ChorusEffect::attachEditor(ChorusEditorBase* newEditor) {
     setEditor(newEditor);
 }
 
-void ChorusEffect::silenceDelayLine() { std::memset(delayLine, 0, kDelayLineLength * sizeof(float)); }
-
 // Applies a program: a silent delay line, the oscillator at phase zero and
 // the write position at the start; the filter state and the clip flag stay.
 // The program's values are already stored where the processing reads them,
@@ -87,26 +86,19 @@ void ChorusEffect::silenceDelayLine() { std::memset(delayLine, 0, kDelayLineLeng
 // setParameter as well, which stores them unchanged and tells the editor;
 // the other four are read by the processing at the start of each block, and
 // the editor repaints its whole window after the change anyway.  The reset
-// is announced before the first value is set and after the last state is
-// written, so that no block running meanwhile can undo any part of it.
+// itself is the next block's to make, after everything else is in place.
 void ChorusEffect::setProgram(VstInt32 program) {
     // The dispatcher passes only 0 to 15; a direct call with another index
     // is not applied.
     if (program < 0 || program >= kNumPrograms) return;
-    beginReset();
     curProgram = program;
-    const ChorusProgram values = programs[program];
+    const ChorusProgram& values = programs[program];
     setParameter(chorus::kFilter, values.filter);
     setParameter(chorus::kCutoff, values.cutoff);
     setParameter(chorus::kRate, values.rate);
     setParameter(chorus::kDepth, values.depth);
     setParameter(chorus::kPhase, values.phase);
-
-    silenceDelayLine();
-    oscSin = 0.0;
-    oscCos = 1.0;
-    writePos = 0;
-    endReset();
+    requestReset(kRestart);
 
     if (chorusEditor) chorusEditor->programChanged();
 }
@@ -139,10 +131,7 @@ void ChorusEffect::getProgramName(char* name) {
 // filter, can ring out at many times the input's level.
 void ChorusEffect::setSampleRate(float rate) {
     if (!(rate > 0.0f && rate <= FLT_MAX)) return;  // NaN and infinity fail too
-    beginReset();
     sampleRate = rate;
-    filterZ1 = 0.0f;
-    filterZ2 = 0.0f;
+    requestReset(kSilenceFilter);
     setProgram(curProgram);
-    endReset();
 }

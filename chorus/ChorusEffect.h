@@ -51,9 +51,9 @@ public:
 
 private:
     // The processing state and the programs.  The oscillator, the delay line,
-    // the write position and the filter state belong to the audio thread;
-    // program and sample-rate changes reset them from other threads under
-    // the announcements below.
+    // the write position and the filter state belong to the audio thread
+    // alone: a program or sample-rate change on another thread asks for
+    // their reset (pendingResets), and the next block makes it.
     double oscSin;
     double oscCos;
     float* delayLine;
@@ -67,31 +67,35 @@ private:
     // and taken whole by each block.
     chorus::CoefficientExchange coefficients;
 
-    // The set the previous block ran with (at first, that of construction):
-    // a block that takes one with other feedback coefficients rescales the
-    // filter state to them, and one that finds no whole set keeps this one.
-    // The audio thread's own.
+    // The set the previous block ran with (at first, the exchange's initial
+    // one), and its name in the exchange: a block that takes one with other
+    // feedback coefficients rescales the filter state to them, and one that
+    // finds no whole set keeps this one.  The audio thread's own.
     chorus::ProcessingCoefficients blockCoefficients;
+    std::uint32_t blockCoefficientsName = 0;
 
     const platform::SampleMemory& sampleMemory;
     ChorusEditorBase* chorusEditor = nullptr;  // the editor, owned by the base class as `editor`
 
-    // Resets of the processing state (program and sample-rate changes) are
-    // announced: resetsBegun counts up before a reset touches the state,
-    // resetsEnded after it is done, so a reset is under way while they
-    // differ.  A block that overlapped one (under way at its start, or begun
-    // before its end) cannot know which of its writes the reset came after,
-    // so it establishes the reset's state itself once it has written back
-    // its own: silent ring and filter, the oscillator at its start.
-    std::atomic<std::uint32_t> resetsBegun{0};
-    std::atomic<std::uint32_t> resetsEnded{0};
-    void beginReset() { resetsBegun.fetch_add(1, std::memory_order_seq_cst); }
-    void endReset() { resetsEnded.fetch_add(1, std::memory_order_release); }
+    // The resets that program and sample-rate changes ask of the audio
+    // thread, as bits: the next block makes them at its start, so that it
+    // is the only thread that ever touches the processing state.  A program
+    // change asks once its program is current, so the block that restarts
+    // reads the new program's values; a sample-rate change asks for the
+    // silent filter before it publishes the new rate's coefficients, and a
+    // block takes the coefficients before the resets, so those coefficients
+    // never meet the old rate's filter state.
+    static constexpr std::uint32_t kRestart = 1;         // silent ring, oscillator and write position at the start
+    static constexpr std::uint32_t kSilenceFilter = 2;   // the filter state too (a new sample rate)
+    std::atomic<std::uint32_t> pendingResets{0};
+    void requestReset(std::uint32_t resets) { pendingResets.fetch_or(resets, std::memory_order_release); }
+    // The audio thread's, at the start of a block (and the constructor's,
+    // before any other thread knows the effect).
+    void makePendingResets();
 
     // Derives the coefficients from the current program and the sample
     // rate and publishes them.
     void publishCoefficients();
-    void silenceDelayLine();
 
     template <bool Accumulate>
     void processBlock(float** inputs, float** outputs, VstInt32 sampleFrames);

@@ -59,15 +59,16 @@
 // coefficients live in locals for the block and are written back at its
 // end.  The coefficients come whole from the exchange (CoefficientExchange.h),
 // so a change of Rate, Filter or Cutoff that another thread makes during a
-// block takes effect from the next block, and never half.  A program or
-// sample-rate change on another thread that overlaps the block is seen
-// through its announcements, and the block then leaves the state the reset
-// promises.
+// block takes effect from the next block, and never half.  The processing
+// state is the audio thread's alone: a program or sample-rate change only
+// asks for its reset, which the next block makes at its start.
 //
 // The loop functions live in a section of their own, .text.chorus_frames,
 // where tests/unit/chorus/check-frame-loops.sh inspects them: no function
 // call (floor, lrint, ...), no control-word or MXCSR switch, no x87
-// instruction.
+// instruction.  The ring's silencing lives there too, and calls nothing
+// either: the compiler would make its loop a call of memset, which this
+// file's options forbid (chorus/CMakeLists.txt).
 #include <emmintrin.h>
 
 #include <cstdint>
@@ -578,14 +579,32 @@ void clearNonFinite(float& z1, float& z2, float* ring) {
     }
 }
 
-// Vector stores rather than memset: the audio thread calls no library
+// Stores of its own rather than memset: the audio thread calls no library
 // function.
-void silenceRing(float* ring) {
+VELORIN_FRAME_LOOP void silenceRing(float* ring) {
     const __m128 zero = _mm_setzero_ps();
     for (int i = 0; i < ChorusEffect::kDelayLineLength; i += 4) _mm_storeu_ps(ring + i, zero);
 }
 
 }  // namespace
+
+// A program change silences the ring and restarts the oscillator and the
+// write position; a sample-rate change also silences the filter, whose
+// state the filter of another rate built.
+void ChorusEffect::makePendingResets() {
+    if (pendingResets.load(std::memory_order_relaxed) == 0) return;
+    const std::uint32_t resets = pendingResets.exchange(0, std::memory_order_acquire);
+    if (resets & kSilenceFilter) {
+        filterZ1 = 0.0f;
+        filterZ2 = 0.0f;
+    }
+    if (resets & kRestart) {
+        silenceRing(delayLine);
+        oscSin = 0.0;
+        oscCos = 1.0;
+        writePos = 0;
+    }
+}
 
 template <bool Accumulate>
 VELORIN_REALIGN_STACK void ChorusEffect::processBlock(float** inputs, float** outputs, VstInt32 sampleFrames) {
@@ -595,10 +614,14 @@ VELORIN_REALIGN_STACK void ChorusEffect::processBlock(float** inputs, float** ou
     // arithmetic of the block moves across it.  The block does no x87 work,
     // so the host's x87 control and status words stay as they are.
     const std::uint32_t hostMxcsr = fpu::enterBlockMxcsr();
-    // Whether a reset is under way (ended read first: if both agree, every
-    // reset begun by then had ended before), and how many had begun.
-    const std::uint32_t resetsEndedAtStart = resetsEnded.load(std::memory_order_acquire);
-    const std::uint32_t resetsBegunAtStart = resetsBegun.load(std::memory_order_acquire);
+
+    // The newest whole set of coefficients (or, failing that, the previous
+    // block's), then the resets asked for: taken in this order, a set that
+    // a sample-rate change published comes with the silent filter that the
+    // change asked for before.
+    const chorus::ProcessingCoefficients previous = blockCoefficients;
+    coefficients.takeNewest(blockCoefficients, blockCoefficientsName);
+    makePendingResets();
 
     // Recovery from non-finite values of an earlier block.
     if (!isFinite(filterZ1) || !isFinite(filterZ2)) clearNonFinite(filterZ1, filterZ2, delayLine);
@@ -607,14 +630,10 @@ VELORIN_REALIGN_STACK void ChorusEffect::processBlock(float** inputs, float** ou
         oscCos = 1.0;
     }
 
-    // Per-block values from the current program, each field read once, and
-    // the newest whole set of coefficients (or, failing that, the previous
-    // block's).
+    // Per-block values from the current program, each field read once.
     const ChorusProgram& p = programs[curProgram];
     const float rate = p.rate, depth = p.depth, predelay = p.predelay;
     const float phase = p.phase, dry = p.dry, wet = p.wet, voices = p.voices;
-    const chorus::ProcessingCoefficients previous = blockCoefficients;
-    coefficients.takeNewest(blockCoefficients);
     const chorus::FilterCoefficients& c = blockCoefficients.filter;
 
     const chorus::SweepValues sweep = chorus::sweepValues(rate, depth, predelay, sampleRate);
@@ -666,29 +685,12 @@ VELORIN_REALIGN_STACK void ChorusEffect::processBlock(float** inputs, float** ou
         st.writePos &= kRingMask;
     }
 
-    // Write back, then look whether a program or sample-rate change on
-    // another thread overlapped the block: it may have reset the state
-    // before this block's writes, which would undo it.  The fence keeps the
-    // look after the writes; a reset begun after the look writes its state
-    // after them.  An overlapped block leaves the state a reset leaves, a
-    // silent ring and filter (a sample-rate change silences the filter) and
-    // the oscillator at its start.
     filterZ1 = st.z1;
     filterZ2 = st.z2;
     oscSin = st.oscSin;
     oscCos = st.oscCos;
     writePos = static_cast<VstInt32>(st.writePos);
     if (st.clipped) clipFlag.store(1, std::memory_order_relaxed);
-    std::atomic_thread_fence(std::memory_order_seq_cst);
-    if (resetsEndedAtStart != resetsBegunAtStart ||
-        resetsBegun.load(std::memory_order_relaxed) != resetsBegunAtStart) {
-        filterZ1 = 0.0f;
-        filterZ2 = 0.0f;
-        oscSin = 0.0;
-        oscCos = 1.0;
-        writePos = 0;
-        silenceRing(delayLine);
-    }
     fpu::restoreMxcsr(hostMxcsr);
 }
 

@@ -18,7 +18,7 @@ void ChorusEffect::setParameter(VstInt32 index, float value) {
 
 float ChorusEffect::getParameter(VstInt32 index) {
     const chorus::ParameterInfo* info = chorus::parameterInfo(index);
-    return info ? programs[curProgram].*(info->field) : 0.0f;
+    return info ? (programs[curProgram].*(info->field)).load() : 0.0f;
 }
 
 // The filter and the rotation are derived together, each from the values

@@ -21,7 +21,7 @@ enum class Derives {
 struct ParameterInfo {
     const char* name;
     const char* label;
-    float ChorusProgram::*field;
+    ParameterValue ChorusProgram::*field;
     Derives derives;
     // Writes the value text of a stored value.
     void (*formatValue)(float value, char* text);

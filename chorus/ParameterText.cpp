@@ -86,5 +86,5 @@ void ChorusEffect::getParameterLabel(VstInt32 index, char* label) {
 void ChorusEffect::getParameterDisplay(VstInt32 index, char* text) {
     if (!text) return;
     const chorus::ParameterInfo* info = chorus::parameterInfo(index);
-    chorus::formatParameterDisplay(index, info ? programs[curProgram].*(info->field) : 0.0f, text);
+    chorus::formatParameterDisplay(index, info ? (programs[curProgram].*(info->field)).load() : 0.0f, text);
 }

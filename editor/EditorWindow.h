@@ -11,7 +11,9 @@ class EditorWindow {
 public:
     // Asks for `area` to be painted again, later, on the window's thread:
     // the skin (when `erase`), then the controls (EditorCore::paint).  Safe
-    // to call from any thread.
+    // to call from any thread; another thread than the window's, the host's
+    // audio thread among them, only marks the area, without a call into the
+    // window system, and the window repaints at its next tick or idle call.
     virtual void invalidate(const layout::Area& area, bool erase) = 0;
 
     // While a knob is dragged the pointer's moves reach the window even

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "host/AEffect.h"
+#include "host/RelaxedAtomic.h"
 
 class AEffEditor;
 
@@ -78,12 +79,14 @@ public:
     AEffEditor* getEditor() const { return editor; }
 
 protected:
-    float sampleRate;
+    // The audio thread reads the sample rate and the current program at the
+    // start of each block, while any thread may set them.
+    RelaxedAtomic<float> sampleRate;
     AEffEditor* editor;
     audioMasterCallback audioMaster;
     VstInt32 numPrograms;
     VstInt32 numParams;
-    VstInt32 curProgram;
+    RelaxedAtomic<VstInt32> curProgram;
     VstInt32 blockSize;
     AEffect cEffect;
 

@@ -1,8 +1,8 @@
 #!/bin/sh
 # Builds everything and runs every test: the native unit tests, the same
-# under AddressSanitizer and UndefinedBehaviorSanitizer, and both Windows
-# builds, 32- and 64-bit, with their tests under Wine (one virtual X display
-# for all of them).  Every tree is built before any test runs: the Windows
+# under AddressSanitizer and UndefinedBehaviorSanitizer, the thread tests
+# under ThreadSanitizer, and both Windows builds, 32- and 64-bit, with their
+# tests under Wine (one virtual X display for all of them).  Every tree is built before any test runs: the Windows
 # trees compare their DLLs with the native LV2 bundle, and the 64-bit tree
 # compares its DLL with the 32-bit one.  The release packages are made from
 # the built trees and checked, the deb installed in a Debian 12 root.
@@ -11,7 +11,7 @@ cd "$(dirname "$0")/.."
 tools/install-dependencies.sh
 
 jobs=$(nproc)
-for preset in native native-asan win32 win64; do
+for preset in native native-asan native-tsan win32 win64; do
     echo "== $preset: configure and build"
     start=$(date +%s)
     cmake --preset "$preset" >/dev/null
@@ -29,6 +29,8 @@ echo "== native tests"
 ctest --preset native -j "$jobs" || status=1
 echo "== native tests under the sanitizers"
 ctest --preset native-asan -j "$jobs" || status=1
+echo "== native thread tests under ThreadSanitizer"
+ctest --preset native-tsan || status=1
 # One display for both Windows builds; each runs in its own Wine prefix.
 # shellcheck disable=SC2016
 xvfb-run -a -s "-screen 0 1280x1024x24" sh -c '

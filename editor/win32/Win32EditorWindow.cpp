@@ -12,6 +12,19 @@ namespace {
 
 constexpr UINT_PTR kClipTimer = 1;
 
+// The calling thread's environment block, read from the segment register
+// that points at it (what NtCurrentTeb reads; its intrinsic upsets GCC's
+// bounds warnings).
+const void* currentThread() {
+    const void* block;
+#if defined(_WIN64)
+    __asm__("movq %%gs:0x30, %0" : "=r"(block));
+#else
+    __asm__("movl %%fs:0x18, %0" : "=r"(block));
+#endif
+    return block;
+}
+
 // Editors of every effect in the process share one window class; it is
 // registered while any of them holds an open() not yet matched by close().
 int windowCount = 0;
@@ -66,6 +79,7 @@ bool Win32EditorWindow::open(void* parent, EditorCore& editorCore) {
     core = &editorCore;
     core->opened();
     farewell = false;
+    windowThread.store(currentThread(), std::memory_order_relaxed);
 
     // The window finds this object in its creation parameter: editors that
     // host threads open at the same time cannot take each other's window.
@@ -90,6 +104,7 @@ void Win32EditorWindow::close() {
     // window off from this object and release what it drew with.
     if (IsWindow(window) && !DestroyWindow(window)) detachFromWindow();
     releaseWindowClass();
+    windowThread.store(nullptr, std::memory_order_relaxed);
 }
 
 void Win32EditorWindow::detachFromWindow() {
@@ -109,12 +124,27 @@ void Win32EditorWindow::sayFarewell() {
     MessageBoxA(nullptr, "Thank you for using Velorin!", ":-)", MB_OK);
 }
 
-// Marking an area invalid is allowed from any thread; a closed or hidden
-// window is left alone.
+// On the window's thread the window system is asked at once.  Another
+// thread, the host's audio thread automating a parameter among them, only
+// marks the area: the window system's calls would make it wait for the
+// window's thread (under Wine for its server), and the window asks for the
+// repaint at its next timer tick or idle call.
 void Win32EditorWindow::invalidate(const layout::Area& area, bool erase) {
+    if (currentThread() == windowThread.load(std::memory_order_relaxed))
+        askForRepaint(area, erase);
+    else
+        marked.mark(area, erase);
+}
+
+// A closed or hidden window is left alone.
+void Win32EditorWindow::askForRepaint(const layout::Area& area, bool erase) {
     if (!IsWindow(window) || !IsWindowVisible(window)) return;
     const RECT rect = {area.left, area.top, area.right, area.bottom};
     InvalidateRect(window, &rect, erase ? TRUE : FALSE);
+}
+
+void Win32EditorWindow::askForMarkedRepaints() {
+    marked.take([this](const layout::Area& area, bool erase) { askForRepaint(area, erase); });
 }
 
 void Win32EditorWindow::captureMouse() { SetCapture(window); }
@@ -177,7 +207,10 @@ LRESULT Win32EditorWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lPa
         return 0;
     }
     case WM_TIMER:
-        if (wParam == kClipTimer) core->tick();
+        if (wParam == kClipTimer) {
+            askForMarkedRepaints();
+            core->tick();
+        }
         return 0;
     case WM_MOUSEMOVE:
         if (!farewell) core->mouseMove(x, y);

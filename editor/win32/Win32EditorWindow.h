@@ -6,7 +6,10 @@
 
 #include <windows.h>
 
+#include <atomic>
+
 #include "editor/EditorBackend.h"
+#include "editor/win32/PendingRepaints.h"
 #include "editor/win32/Win32Canvas.h"
 
 namespace editor {
@@ -24,8 +27,9 @@ public:
 
     bool open(void* parent, EditorCore& core) override;
     void close() override;
-    // The window's own timer and messages do the work.
-    void idle() override {}
+    // The window's own timer and messages do the work; an idle call asks
+    // for the repaints other threads marked meanwhile.
+    void idle() override { askForMarkedRepaints(); }
     void sayFarewell() override;
 
     void invalidate(const layout::Area& area, bool erase) override;
@@ -41,8 +45,15 @@ private:
     void createResources();
     void destroyResources();
     void detachFromWindow();
+    void askForRepaint(const layout::Area& area, bool erase);
+    void askForMarkedRepaints();
 
     HWND window = nullptr;
+    // The thread that owns the window, by its thread environment block (a
+    // register read away, no call): only it asks the window system for
+    // repaints, other threads mark them.
+    std::atomic<const void*> windowThread{nullptr};
+    PendingRepaints marked;
     EditorCore* core = nullptr;
     Win32Skin pictures;
     // The canvas of beginDrawing, on a device context borrowed until

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "tests/abuse/GuardedMemory.h"
+#include "tests/abuse/Platform.h"
 
 namespace abuse {
 
@@ -430,29 +431,14 @@ const Hook* hookFor(const char* name) {
 }  // namespace
 
 int hookImports(HMODULE module) {
-    auto* const base = reinterpret_cast<BYTE*>(module);
-    const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
-    const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
-    const IMAGE_DATA_DIRECTORY& directory = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
-    if (!directory.VirtualAddress) return 0;
     int redirected = 0;
-    for (auto* d = reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(base + directory.VirtualAddress); d->Name; ++d) {
-        const DWORD nameTable = d->OriginalFirstThunk ? d->OriginalFirstThunk : d->FirstThunk;
-        const auto* names = reinterpret_cast<const IMAGE_THUNK_DATA*>(base + nameTable);
-        auto* slots = reinterpret_cast<IMAGE_THUNK_DATA*>(base + d->FirstThunk);
-        for (; names->u1.AddressOfData; ++names, ++slots) {
-            if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal)) continue;
-            const auto* byName = reinterpret_cast<const IMAGE_IMPORT_BY_NAME*>(base + names->u1.AddressOfData);
-            const Hook* hook = hookFor(reinterpret_cast<const char*>(byName->Name));
-            if (!hook) continue;
-            *hook->real = reinterpret_cast<void*>(slots->u1.Function);
-            DWORD protection;
-            VirtualProtect(&slots->u1.Function, sizeof slots->u1.Function, PAGE_READWRITE, &protection);
-            slots->u1.Function = reinterpret_cast<ULONG_PTR>(hook->hook);
-            VirtualProtect(&slots->u1.Function, sizeof slots->u1.Function, protection, &protection);
-            ++redirected;
-        }
-    }
+    platform::forEachImport(module, [&redirected](const char* name, void** slot) {
+        const Hook* hook = hookFor(name);
+        if (!hook) return;
+        *hook->real = *slot;
+        platform::replaceImport(slot, hook->hook);
+        ++redirected;
+    });
     return redirected;
 }
 

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "tests/abuse/Platform.h"
+#include "tools/skin/EditorHost.h"
 
 namespace abuse::platform {
 
@@ -97,5 +98,61 @@ void prepareHostProcess() {
         RegCloseKey(key);
     }
 }
+
+// Functions only: a data import (a runtime's variable) lies outside
+// executable memory.
+void forEachImport(const void* codeInModule, const std::function<void(const char* name, void** slot)>& visit) {
+    auto* const base = static_cast<BYTE*>(const_cast<void*>(moduleContaining(codeInModule)));
+    if (!base) return;
+    const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
+    const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
+    const IMAGE_DATA_DIRECTORY& directory = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+    if (!directory.VirtualAddress) return;
+    for (auto* d = reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(base + directory.VirtualAddress); d->Name; ++d) {
+        const DWORD nameTable = d->OriginalFirstThunk ? d->OriginalFirstThunk : d->FirstThunk;
+        const auto* names = reinterpret_cast<const IMAGE_THUNK_DATA*>(base + nameTable);
+        auto* slots = reinterpret_cast<IMAGE_THUNK_DATA*>(base + d->FirstThunk);
+        for (; names->u1.AddressOfData; ++names, ++slots) {
+            if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal)) continue;
+            MEMORY_BASIC_INFORMATION target;
+            if (!VirtualQuery(reinterpret_cast<const void*>(slots->u1.Function), &target, sizeof target) ||
+                !(target.Protect & (PAGE_EXECUTE | PAGE_EXECUTE_READ | PAGE_EXECUTE_READWRITE)))
+                continue;
+            const auto* byName = reinterpret_cast<const IMAGE_IMPORT_BY_NAME*>(base + names->u1.AddressOfData);
+            visit(reinterpret_cast<const char*>(byName->Name), reinterpret_cast<void**>(&slots->u1.Function));
+        }
+    }
+}
+
+void replaceImport(void** slot, void* function) {
+    DWORD protection;
+    VirtualProtect(slot, sizeof *slot, PAGE_READWRITE, &protection);
+    *slot = function;
+    VirtualProtect(slot, sizeof *slot, protection, &protection);
+}
+
+void* codePages(std::size_t bytes) {
+    return VirtualAlloc(nullptr, bytes, MEM_RESERVE | MEM_COMMIT, PAGE_EXECUTE_READWRITE);
+}
+
+const void* threadPointer() {
+    const void* block;
+#if defined(_WIN64)
+    __asm__("movq %%gs:0x30, %0" : "=r"(block));
+#else
+    __asm__("movl %%fs:0x18, %0" : "=r"(block));
+#endif
+    return block;
+}
+
+HostWindow::HostWindow() {
+    auto* parent = new ParentWindow;
+    owner = parent;
+    window = parent->handle();
+}
+
+HostWindow::~HostWindow() { delete static_cast<ParentWindow*>(owner); }
+
+void HostWindow::runMessages() { pumpMessages(0); }
 
 }  // namespace abuse::platform

@@ -9,6 +9,9 @@
 // Cutoff, Rate and program changes), and sample-rate changes between
 // parameter changes on one thread.  No block may exceed four times the
 // input's peak or be non-finite.
+//
+// Last, the audio thread's calls into the C runtime and the system, with
+// the editor open and the knobs turning: there must be none.
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -21,12 +24,25 @@
 #include <thread>
 
 #include "tests/abuse/AbuseHost.h"
+#include "tests/abuse/ImportCalls.h"
+#include "tests/abuse/Platform.h"
 #include "tests/abuse/Reporting.h"
 
 namespace abuse {
 namespace {
 
+// ThreadSanitizer makes every access of the plug-in's some ten times
+// slower and runs these cases to find races, which a few seconds show.
+#if defined(__SANITIZE_THREAD__)
+constexpr int kMilliseconds = 3000;
+constexpr int kJudgedMilliseconds = 2000;
+constexpr long kSampleRateBlocks = 10000;
+#else
 constexpr int kMilliseconds = 10000;
+constexpr int kJudgedMilliseconds = 5000;
+constexpr long kSampleRateBlocks = 200000;
+#endif
+constexpr int kCallMilliseconds = 3000;  // where the audio thread's calls are counted
 
 std::chrono::steady_clock::time_point fromNow(int milliseconds) {
     return std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
@@ -239,7 +255,6 @@ void knobThread(const Plugin& plugin, std::uint64_t seed, const std::atomic<bool
 }
 
 TEST(Bursts, KnobMovesDuringPlayback) {
-    constexpr int kJudgedMilliseconds = 5000;
     const std::uint64_t seed = seedFor("Bursts.KnobMovesDuringPlayback");
     PluginLibrary library;
     ASSERT_TRUE(library.loaded()) << library.error();
@@ -281,7 +296,7 @@ TEST(Bursts, KnobMovesDuringPlayback) {
 }
 
 TEST(Bursts, SampleRateChangesBetweenParameterChanges) {
-    constexpr long kBlocks = 200000;
+    constexpr long kBlocks = kSampleRateBlocks;
     const std::uint64_t seed = seedFor("Bursts.SampleRateChangesBetweenParameterChanges");
     PluginLibrary library;
     ASSERT_TRUE(library.loaded()) << library.error();
@@ -313,6 +328,71 @@ TEST(Bursts, SampleRateChangesBetweenParameterChanges) {
     recordFigure("sample-rate changes", grouped(kBlocks) + " blocks of noise (peak 0.5), " + grouped(rateChanges) +
                                             " changes among 8 to 384 kHz between random parameter changes; " +
                                             judge.verdict() + "; loudest sample " + shortNumber(judge.loudest));
+}
+
+// Blocks and the host's automation on the audio thread, while the editor is
+// open in a host window (its messages and idle calls on this thread) and a
+// second thread turns knobs and changes programs.  The audio thread may
+// call nothing through the plug-in's imports: not memset for the ring a
+// program change silences, not the window system for a control to repaint
+// (the editor marks it, and its own thread repaints).
+TEST(Threads, TheAudioThreadCallsNothingWithTheEditorOpen) {
+    if (!kImportCallsCountable) GTEST_SKIP() << "an instrumented plug-in calls its sanitizer's runtime everywhere";
+    const std::uint64_t seed = seedFor("Threads.TheAudioThreadCallsNothingWithTheEditorOpen");
+    PluginLibrary library;
+    ASSERT_TRUE(library.loaded()) << library.error();
+    const Plugin plugin(library.create());
+    ASSERT_NE(plugin.record(), nullptr);
+    const int imports = countImportCalls(reinterpret_cast<const void*>(plugin.record()->dispatcher));
+    ASSERT_GT(imports, 0);
+    plugin.start(44100.0f, kJudgedBlock);
+    platform::HostWindow window;
+    ASSERT_NE(window.handle(), nullptr) << "no display for the editor";
+    ASSERT_EQ(plugin.dispatch(effEditOpen, 0, 0, window.handle()), 1);
+    armWatchdog("Threads.TheAudioThreadCallsNothingWithTheEditorOpen", kCallMilliseconds / 1000 + 60);
+
+    std::atomic<bool> stop{false};
+    ControlActivity control;
+    std::thread knobs(knobThread, std::cref(plugin), seed + 1, std::cref(stop), std::ref(control));
+    long blocks = 0;
+    std::string calls;
+    std::thread audio([&] {
+        AudioActivity activity;
+        CurrentActivity current(activity);
+        activity.current = kJudgedBlock;
+        Random random(seed);
+        HostBuffers buffers(kJudgedBlock);
+        countCallsOfThisThread();
+        while (!stop) {
+            buffers.place(kJudgedBlock, Flush::end, false);
+            noise(random, buffers, kJudgedBlock);
+            plugin.processReplacing(buffers.inputs(), buffers.outputs(), kJudgedBlock);
+            plugin.setParameter(static_cast<VstInt32>(random.below(9)), static_cast<float>(random.unit()));
+            ++activity.blocks;
+        }
+        stopCountingCalls();
+        blocks = activity.blocks;
+        calls = importCallsCounted();
+    });
+    const auto end = fromNow(kCallMilliseconds);
+    while (std::chrono::steady_clock::now() < end) {
+        window.runMessages();
+        plugin.dispatch(effEditIdle);
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    stop = true;
+    knobs.join();
+    audio.join();
+    plugin.dispatch(effEditClose);
+    Plugin(plugin).close();
+
+    EXPECT_EQ(calls, "") << "calls of the audio thread through the plug-in's imports\n" << replayLine();
+    recordFigure("audio thread's calls",
+                 std::to_string(kCallMilliseconds / 1000) + " s with the editor open: " + grouped(blocks) +
+                     " blocks and as many parameter sets on the audio thread against " +
+                     grouped(control.calls.load()) + " knob and program changes on another thread; " +
+                     (calls.empty() ? std::string("no call") : calls) + " through the plug-in's " +
+                     std::to_string(imports) + " function imports");
 }
 
 }  // namespace

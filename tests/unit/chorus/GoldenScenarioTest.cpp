@@ -44,7 +44,7 @@ TEST_P(GoldenScenario, EffectMatchesTheReferenceModelBitForBit) {
     EXPECT_EQ(golden::firstDifference(expected, actual), "");
 
     // The state the next block would start from.
-    const ChorusEffect& e = effect.effect;
+    ChorusEffect& e = effect.effect;
     const model::ReferenceChorus& m = model.model;
     EXPECT_TRUE(sameBits(ChorusEffectInspector::oscSin(e), m.oscSin));
     EXPECT_TRUE(sameBits(ChorusEffectInspector::oscCos(e), m.oscCos));

@@ -4,12 +4,10 @@
 // bit-exact comparison with the reference model is GoldenScenarioTest.
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
 #include <limits>
-#include <thread>
 #include <vector>
 
 #include "chorus/SweepValues.h"
@@ -55,7 +53,7 @@ struct Block {
     std::vector<float> inL, inR, outL, outR;
 };
 
-double amplitude(const ChorusEffect& e) { return std::hypot(I::oscSin(e), I::oscCos(e)); }
+double amplitude(ChorusEffect& e) { return std::hypot(I::oscSin(e), I::oscCos(e)); }
 
 // A double truncated to a 24-bit significand (toward zero).
 double truncated24(double v) {
@@ -281,36 +279,6 @@ TEST(ChorusProcessing, OnlyExcursionsAboveOneSetTheClipFlag) {
     EXPECT_EQ(effect.takeClipFlag(), 1);
     EXPECT_EQ(effect.getClipFlag(), 0);
     EXPECT_EQ(effect.takeClipFlag(), 0);
-}
-
-// The editor's timer takes the clip report on its own thread while the
-// audio thread may be reporting a clip.  Here the "editor" takes the flag
-// over and over while the audio thread reports one clip at a time, each
-// after it has seen the previous one taken: every report must be taken
-// exactly once.  Reading the flag and then clearing it in two steps loses a
-// report that lands in between (and the audio thread then moves on).
-TEST(ChorusProcessing, EveryClipReportIsTakenOnceWhileTheEditorTakesConcurrently) {
-    ChorusEffect effect(nullptr);
-    effect.setParameter(kDry, 4.0f);
-    float in[1] = {1.0f}, out[1];
-    float* inputs[2] = {in, in};
-    float* outputs[2] = {out, out};
-    constexpr int kReports = 5000;
-    std::atomic<bool> done{false};
-    int taken = 0;
-    std::thread editor([&] {
-        while (!done.load(std::memory_order_acquire)) taken += effect.takeClipFlag();
-    });
-    for (int report = 0; report < kReports; ++report) {
-        while (effect.getClipFlag() != 0) {
-        }
-        effect.processReplacing(inputs, outputs, 1);
-    }
-    while (effect.getClipFlag() != 0) {
-    }
-    done.store(true, std::memory_order_release);
-    editor.join();
-    EXPECT_EQ(taken, kReports);
 }
 
 TEST(ChorusProcessing, ProcessOnSilentBuffersGivesTheValuesOfProcessReplacing) {
@@ -597,43 +565,6 @@ TEST(ChorusProcessing, HugeAndNonFiniteParametersStayInBoundsAndRecover) {
     effect.setSampleRate(44100.0f);
     block.replace(effect);
     EXPECT_TRUE(allFinite(block));
-}
-
-// A program change that another thread makes while a long block runs: the
-// block must not write its oscillator and write position back over the
-// reset, and leaves the ring silent for the next block.  (Unprotected
-// concurrent access is by design: nothing here is locked.)  The block takes
-// far longer than the wait, so the change normally lands inside it; should
-// the audio thread be held up so long that the change comes first, the run
-// proves nothing and is skipped.
-// Whether the audio thread has stored output sample k yet: the buffer was
-// filled with a pattern that no output has.
-bool written(const std::vector<float>& out, int k) {
-    return __atomic_load_n(reinterpret_cast<const std::uint32_t*>(&out[k]), __ATOMIC_ACQUIRE) != 0xFFFFFFFFu;
-}
-
-TEST(ChorusProcessing, AResetOnAnotherThreadDuringABlockIsNotOverwritten) {
-    ChorusEffect effect(nullptr);
-    effect.setParameter(kVoices, 0.9f);
-    Block warmup(1000);
-    warmup.replace(effect);
-    const int frames = 1 << 22;  // a multiple of the ring length
-    Block block(frames);
-    block.noise(40);
-    std::memset(block.outL.data(), 0xFF, frames * sizeof(float));
-    std::thread audio([&] { block.replace(effect); });
-    // Reset once the block is under way, judged by its output.
-    while (!written(block.outL, 4096)) std::this_thread::yield();
-    const bool midBlock = !written(block.outL, frames - 1);
-    effect.setProgram(0);
-    audio.join();
-    if (!midBlock) GTEST_SKIP() << "the block ended before the reset";
-    // Written back over the reset, the write position would be 1000.
-    EXPECT_EQ(I::writePos(effect), 0);
-    EXPECT_EQ(I::oscSin(effect), 0.0);
-    EXPECT_EQ(I::oscCos(effect), 1.0);
-    const float* ring = I::delayLine(effect);
-    for (int i = 0; i < ChorusEffect::kDelayLineLength; ++i) ASSERT_EQ(ring[i], 0.0f) << i;
 }
 
 }  // namespace

@@ -1,7 +1,7 @@
 #!/bin/sh
 # Inspects the compiled frame loops of the chorus: every function in the
 # object's section .text.chorus_frames (ChorusProcessing.cpp puts the loops
-# there and nothing else).  The loops call no function (no floor, lrint or
+# there, and the ring's silencing).  The loops call no function (no floor, lrint or
 # other library call, and no helper left out of line), switch neither the
 # x87 control word nor the MXCSR (no fldcw or ldmxcsr per float-to-int
 # conversion: the block sets the rounding once), use no x87 instruction (the
@@ -66,9 +66,27 @@ for kind in inOrder pipelined; do
         done
     done
 done
-# Nothing else in the section: every function there is one of the loops.
+# The ring's silencing, which the audio thread runs at the first block
+# after a program or sample-rate change, calls nothing either (a loop that
+# stores zeros is what the compiler likes to make a call of memset).
+# Its code refers to nothing outside itself: a call, or a jump that ends it
+# in memset, would need a relocation.
+silencing=$("$objdump" -d -r -C --no-show-raw-insn -j .text.chorus_frames "$object" 2>/dev/null |
+    awk 'index($0, "::silenceRing(") && /:$/ {on=1; next} on && /^$/ {on=0} on')
+if [ -z "$silencing" ]; then
+    echo "FAIL: no silenceRing in .text.chorus_frames"
+    failures=$((failures + 1))
+elif printf '%s\n' "$silencing" | grep -qE 'R_(X86_64|386)_|IMAGE_REL_'; then
+    echo "FAIL: silenceRing calls a function:"
+    printf '%s\n' "$silencing" | grep -E 'R_(X86_64|386)_|IMAGE_REL_'
+    failures=$((failures + 1))
+else
+    echo "silenceRing: $(printf '%s\n' "$silencing" | wc -l) instructions, no call"
+fi
+# Nothing else in the section: every function there is one of the loops,
+# or the silencing.
 functions=$(grep -cE '>:$' "$listing" || true)
-if [ "$functions" -ne "$loops" ]; then
+if [ "$functions" -ne "$((loops + 1))" ]; then
     echo "FAIL: .text.chorus_frames holds $functions functions, $loops of them frame loops"
     failures=$((failures + 1))
 fi

@@ -1,6 +1,7 @@
 // What the editor window shows: its place in the host's window, the button
 // faces and knob markers for the effect's values, the clip indicator, and
 // which areas a parameter or program change repaints.
+#include <thread>
 #include <vector>
 
 #include "tests/wine/editor/EditorFixture.h"
@@ -168,6 +169,27 @@ TEST_F(EditorTest, HostParameterChangeRepaintsOnlyThatControl) {
     closeEditor();
     plugin().setParameter(2, 0.2f);
     EXPECT_EQ(plugin().getParameter(2), 0.2f);
+}
+
+// A host that automates on its audio thread: that thread only marks the
+// control, and the window asks for its repaint at its next idle call or
+// timer tick, on its own thread.
+TEST_F(EditorTest, AParameterSetOnAnotherThreadRepaintsAtTheWindowsNextIdleCallOrTick) {
+    openEditor();
+    pumpMessages(0);
+    ValidateRect(editor, nullptr);
+    std::thread([this] { plugin().setParameter(2, 0.7f); }).join();
+    RECT box;
+    EXPECT_FALSE(hasUpdateArea(editor, &box)) << "the window system was asked on the setting thread";
+    plugin().dispatch(effEditIdle);
+    ASSERT_TRUE(hasUpdateArea(editor, &box));
+    const RECT rateSquare = {38, 33, 68, 63};
+    EXPECT_TRUE(EqualRect(&box, &rateSquare)) << box.left << "," << box.top << "," << box.right << "," << box.bottom;
+
+    // Without idle calls the clip indicator's tick asks for it.
+    std::thread([this] { plugin().setParameter(2, 0.5f); }).join();
+    pumpMessages(300);
+    EXPECT_TRUE(markerDot(capture(editor), 53, 39));
 }
 
 TEST_F(EditorTest, ProgramChangeRepaintsTheWholeWindow) {
