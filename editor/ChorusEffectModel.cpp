@@ -6,8 +6,12 @@ namespace editor {
 
 float ChorusEffectModel::value(int parameter) { return effect.getParameter(parameter); }
 
-// The effect's texts fit buffers of 64 and 16 bytes.
 void ChorusEffectModel::valueText(int parameter, char* text, int capacity) {
+    effectValueText(effect, parameter, text, capacity);
+}
+
+// The effect's texts fit buffers of 64 and 16 bytes.
+void effectValueText(ChorusEffect& effect, int parameter, char* text, int capacity) {
     char value[64] = "";
     char unit[16] = "";
     {

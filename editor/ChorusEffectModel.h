@@ -28,4 +28,9 @@ private:
     ChorusEffect& effect;
 };
 
+// The DATA display's text of one of the effect's parameters, in the
+// platform's default floating-point environment; every editor on the
+// effect itself shows this.
+void effectValueText(ChorusEffect& effect, int parameter, char* text, int capacity);
+
 }  // namespace editor

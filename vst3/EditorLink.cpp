@@ -1,7 +1,7 @@
 #include "vst3/EditorLink.h"
 
 #include "chorus/ChorusEffect.h"
-#include "host/FloatingPointControl.h"
+#include "editor/ChorusEffectModel.h"
 #include "vst3/Vst3Chorus.h"
 
 namespace vst3 {
@@ -28,18 +28,8 @@ void EditorLink::programChanged() { core.programChanged(); }
 
 float EditorLink::value(int parameter) { return effect.getParameter(parameter); }
 
-// The effect's texts fit buffers of 64 and 16 bytes.
 void EditorLink::valueText(int parameter, char* text, int capacity) {
-    char value[64] = "";
-    char unit[16] = "";
-    {
-        const fpu::DefaultArithmetic arithmetic;
-        effect.getParameterDisplay(parameter, value);
-        effect.getParameterLabel(parameter, unit);
-    }
-    value[sizeof value - 1] = '\0';
-    unit[sizeof unit - 1] = '\0';
-    editor::joinValueAndUnit(value, unit, text, capacity);
+    editor::effectValueText(effect, parameter, text, capacity);
 }
 
 void EditorLink::beginGesture(int parameter) { plugin.editBegin(parameter); }
