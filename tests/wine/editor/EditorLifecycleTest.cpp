@@ -145,9 +145,16 @@ TEST_F(EditorTest, TheWindowBehindTheFarewellShowsTheEffectsValues) {
     plugin().setParameter(0, 0.0f);  // low pass lit
     openEditor();
     Pixels shown;
+    // The window paints on the effect's thread and is read back on the
+    // watcher's, each through a display connection of its own under Wine:
+    // a busy machine may read it before the paint arrives, so look again.
     FarewellWatcher watcher([&] {
-        RedrawWindow(editor, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
-        shown = capture(editor);
+        for (int attempt = 0; attempt < 20; ++attempt) {
+            RedrawWindow(editor, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+            Sleep(attempt * 10);
+            shown = capture(editor);
+            if (shown.width == layout::kWidth && markerDot(shown, 53 + 6, 48 + 6)) break;
+        }
     });
     plugin().close();
     record = nullptr;
