@@ -3,7 +3,8 @@
 # temporary home: installing puts the plug-ins where hosts look (an LV2 host
 # lists it), installing again replaces each file by a new one rather than
 # writing into the one a host may have loaded, and uninstalling leaves the
-# home as it was, another bundle in ~/.lv2 included.  The same with a
+# home as it was, another bundle in ~/.lv2 and an empty ~/.vst3 of the
+# user's included.  The same with a
 # prefix.
 # Usage: check-tarball-scripts.sh TARBALL
 set -eu
@@ -16,7 +17,7 @@ fail() { echo "FAIL: $*"; status=1; }
 tar -C "$work" -xzf "$tarball"
 package=$(echo "$work"/velorin2-*)
 home=$work/home
-mkdir -p "$home/.lv2/other.lv2"
+mkdir -p "$home/.lv2/other.lv2" "$home/.vst3"
 echo "@prefix lv2: <http://lv2plug.in/ns/lv2core#> ." >"$home/.lv2/other.lv2/manifest.ttl"
 listing() { (cd "$1" && find . | sort); }
 listing "$home" >"$work/before"

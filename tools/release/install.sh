@@ -7,6 +7,7 @@
 # Usage: ./install.sh [PREFIX]
 set -eu
 here=$(cd "$(dirname "$0")" && pwd)
+made_here=.velorin2-made-this-folder
 case $# in
 0) prefix= ;;
 1) mkdir -p "$1" && prefix=$(cd "$1" && pwd) ;;
@@ -16,6 +17,12 @@ esac
 for format in lv2 lxvst vst3; do
     [ -d "$here/$format" ] || continue
     if [ -n "$prefix" ]; then target=$prefix/lib/$format; else target=${HOME:?}/.$format; fi
+    # A plug-in folder made here is marked as ours, so that uninstalling
+    # takes it away again, and only then.
+    if [ ! -d "$target" ]; then
+        mkdir -p "$target"
+        : >"$target/$made_here"
+    fi
     (cd "$here/$format" && find . -type f | sort) | while read -r file; do
         file=${file#./}
         mkdir -p "$(dirname "$target/$file")"

@@ -1,8 +1,9 @@
 #!/bin/sh
 # Removes what install.sh installed from this folder, from ~/.lv2, ~/.lxvst
 # and ~/.vst3 or, given the same PREFIX, from PREFIX/lib/lv2, PREFIX/lib/lxvst
-# and PREFIX/lib/vst3: the files, and the folders left empty after that.
-# Other files there stay, whoever put them there.
+# and PREFIX/lib/vst3: the files, their folders left empty after that, and
+# a plug-in folder that install.sh made.  Other files there stay, whoever
+# put them there, and so does a plug-in folder the user made.
 # Usage: ./uninstall.sh [PREFIX]
 set -eu
 here=$(cd "$(dirname "$0")" && pwd)
@@ -23,6 +24,9 @@ for format in lv2 lxvst vst3; do
     (cd "$here/$format" && find . -mindepth 1 -type d | sort -r) | while read -r folder; do
         rmdir "$target/${folder#./}" 2>/dev/null || true
     done
-    rmdir "$target" 2>/dev/null || true
+    if [ -e "$target/.velorin2-made-this-folder" ]; then
+        rm -f "$target/.velorin2-made-this-folder"
+        rmdir "$target" 2>/dev/null || true
+    fi
     echo "removed from $target: $(cd "$here/$format" && ls | tr '\n' ' ')"
 done
