@@ -104,15 +104,7 @@ TEST_F(LinuxVstEditor, ShowsTheLv2UisPicture) {
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
     const Window uiWindow = static_cast<Window>(reinterpret_cast<std::uintptr_t>(widget));
-    XImage* mine = XGetImage(x.connection(), editor, 0, 0, 300, 200, AllPlanes, ZPixmap);
-    XImage* theirs = XGetImage(x.connection(), uiWindow, 0, 0, 300, 200, AllPlanes, ZPixmap);
-    ASSERT_TRUE(mine && theirs);
-    int differing = 0;
-    for (int y = 0; y < 200; ++y)
-        for (int px = 0; px < 300; ++px) differing += XGetPixel(mine, px, y) != XGetPixel(theirs, px, y);
-    XDestroyImage(mine);
-    XDestroyImage(theirs);
-    EXPECT_EQ(differing, 0);
+    EXPECT_EQ(x.differingPixels(editor, uiWindow), 0);
     ui->cleanup(handle);
     x.destroy(uiParent);
     dlclose(library);

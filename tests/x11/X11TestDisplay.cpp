@@ -100,6 +100,17 @@ std::uint32_t X11TestDisplay::pixel(Window window, int x, int y) {
     return value;
 }
 
+int X11TestDisplay::differingPixels(Window a, Window b) {
+    XImage* first = XGetImage(display, a, 0, 0, layout::kWidth, layout::kHeight, AllPlanes, ZPixmap);
+    XImage* second = XGetImage(display, b, 0, 0, layout::kWidth, layout::kHeight, AllPlanes, ZPixmap);
+    int differing = first && second ? 0 : -1;
+    for (int y = 0; differing >= 0 && y < layout::kHeight; ++y)
+        for (int x = 0; x < layout::kWidth; ++x) differing += XGetPixel(first, x, y) != XGetPixel(second, x, y);
+    if (first) XDestroyImage(first);
+    if (second) XDestroyImage(second);
+    return differing;
+}
+
 int X11TestDisplay::greenPixelsInDataBox(Window window) {
     const layout::Area& box = layout::dataBox;
     XImage* image = XGetImage(display, window, box.left, box.top, static_cast<unsigned>(box.width()),

@@ -44,6 +44,8 @@ public:
 
     // 0x00RRGGBB.
     std::uint32_t pixel(Window window, int x, int y);
+    // How many of two editor windows' pixels differ; -1 if one cannot be read.
+    int differingPixels(Window a, Window b);
     // The green pixels of the DATA box: a value shows there.
     int greenPixelsInDataBox(Window window);
     bool clipLit(Window window) { return (pixel(window, 254, 20) >> 16) > 150; }
