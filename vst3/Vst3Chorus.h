@@ -131,7 +131,10 @@ public:
     ChorusEffect& chorus() { return effect; }
     const EditorPlatform& editorPlatform() const { return platform; }
     EditorLink& editorLink() { return *link; }
-    void viewClosed(EditorView* view);
+    // The view that shows the editor's window, while one does: false for
+    // another meanwhile.
+    bool showView(EditorView* view);
+    void hideView(EditorView* view);
 
 private:
     explicit Vst3Chorus(const EditorPlatform& platform);
@@ -147,7 +150,7 @@ private:
     ProgramBank bank;
     const EditorPlatform& platform;
     EditorLink* link = nullptr;  // the effect's editor, which the effect owns
-    EditorView* view = nullptr;  // the one view while it exists
+    EditorView* view = nullptr;  // the one showing the window
     IComponentHandler* handler = nullptr;
     float defaults[9];
     std::atomic<bool> active{false};
