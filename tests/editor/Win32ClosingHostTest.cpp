@@ -11,8 +11,8 @@
 
 #include "host/AEffEditor.h"
 #include "tests/editor/ClosingHost.h"
+#include "tests/editor/ClosingVst3Host.h"
 #include "tools/PluginLoader.h"
-#include "tools/Vst3Host.h"
 #include "tools/skin/EditorHost.h"
 
 namespace {
@@ -87,21 +87,8 @@ private:
 
 class Vst3ViewDriver final : public Win32Driver {
 public:
-    Vst3ViewDriver() : Win32Driver(true) {
-        if (!module.loaded()) return;
-        factory = module.factory();
-        plugin = new vst3host::Instance(factory);
-        plugin->start(44100.0);
-        plugin->controller->setComponentHandler(&handler);
-    }
-    ~Vst3ViewDriver() override {
-        if (plugin) {
-            plugin->controller->setComponentHandler(nullptr);
-            delete plugin;
-        }
-        if (factory) factory->release();
-    }
-    bool ready() const { return plugin != nullptr; }
+    Vst3ViewDriver() : Win32Driver(true) {}
+    bool ready() const { return plugin.ready(); }
 
     void open() override {
         newParent();
@@ -109,48 +96,19 @@ public:
     }
     void closeInside(How how) override {
         if (how == How::destroyParent) parent->destroy();
-        remove();
+        plugin.remove();
         if (how == How::closeAndReopen) attach();
     }
-    void finish() override { remove(); }
+    void finish() override { plugin.remove(); }
 
 private:
-    class Handler final : public vst3host::ComponentHandler {
-    public:
-        explicit Handler(Vst3ViewDriver& driver) : driver(driver) {}
-        vst3::tresult VST3_CALL beginEdit(vst3::ParamID id) override { return hear(closing::Call::begin, id); }
-        vst3::tresult VST3_CALL performEdit(vst3::ParamID id, vst3::ParamValue) override {
-            return hear(closing::Call::value, id);
-        }
-        vst3::tresult VST3_CALL endEdit(vst3::ParamID id) override { return hear(closing::Call::end, id); }
-
-    private:
-        vst3::tresult hear(closing::Call call, vst3::ParamID id) {
-            driver.heard(call, static_cast<int>(id));
-            return vst3::kResultOk;
-        }
-        Vst3ViewDriver& driver;
-    };
-
     void attach() {
-        view = plugin->controller->createView("editor");
-        if (!view) return ADD_FAILURE() << "no view";
-        view->attached(parent->handle(), vst3::kPlatformTypeHWND);
+        plugin.attach(parent->handle(), vst3::kPlatformTypeHWND);
         pumpMessages(20);
         editor = findEditorWindow(parent->handle());
     }
-    void remove() {
-        if (!view) return;
-        view->removed();
-        view->release();
-        view = nullptr;
-    }
 
-    vst3host::Module module;
-    vst3::IPluginFactory* factory = nullptr;
-    vst3host::Instance* plugin = nullptr;
-    Handler handler{*this};
-    vst3::IPlugView* view = nullptr;
+    closing::Vst3Plugin plugin{*this};
 };
 
 constexpr std::initializer_list<How> kEveryWay = {How::close, How::closeAndReopen, How::destroyParent};

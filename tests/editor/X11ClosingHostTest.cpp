@@ -16,26 +16,16 @@
 #include "lv2/Lv2Ports.h"
 #include "lv2/Lv2Uri.h"
 #include "tests/editor/ClosingHost.h"
+#include "tests/editor/ClosingVst3Host.h"
 #include "tests/vst3/HostFrame.h"
 #include "tests/x11/X11TestDisplay.h"
 #include "tools/PluginLoader.h"
-#include "tools/Vst3Host.h"
 
 namespace {
 
 using closing::Action;
 using closing::Call;
 using closing::How;
-
-// The child window an editor made in `parent`, or 0.
-Window editorIn(Display* display, Window parent) {
-    Window root, up, *children = nullptr;
-    unsigned count = 0;
-    XQueryTree(display, parent, &root, &up, &children, &count);
-    const Window child = count == 1 ? children[0] : 0;
-    if (children) XFree(children);
-    return child;
-}
 
 // The pointer and the window as an X server delivers them; `run` is the
 // host's loop for that long.
@@ -96,7 +86,7 @@ public:
         newParent();
         plugin.dispatch(effEditOpen, 0, 0, reinterpret_cast<void*>(parent));
         run(30);
-        editor = editorIn(x.connection(), parent);
+        editor = x.editorIn(parent);
     }
     void closeInside(How how) override {
         if (how == How::destroyParent) dropParent(true);
@@ -184,25 +174,10 @@ private:
     LV2UI_Handle handle = nullptr;
 };
 
-// A host that removes and releases the view: it is gone when the call
-// returns, though the plug-in lives on.
 class Vst3ViewDriver final : public X11Driver {
 public:
-    Vst3ViewDriver() : X11Driver(true) {
-        if (!module.loaded()) return;
-        factory = module.factory();
-        plugin = new vst3host::Instance(factory);
-        plugin->start(44100.0);
-        plugin->controller->setComponentHandler(&handler);
-    }
-    ~Vst3ViewDriver() override {
-        if (plugin) {
-            plugin->controller->setComponentHandler(nullptr);
-            delete plugin;
-        }
-        if (factory) factory->release();
-    }
-    bool ready() const { return x.open() && plugin; }
+    Vst3ViewDriver() : X11Driver(true) {}
+    bool ready() const { return x.open() && plugin.ready(); }
 
     void open() override {
         newParent();
@@ -210,52 +185,21 @@ public:
     }
     void closeInside(How how) override {
         if (how == How::destroyParent) dropParent(true);
-        remove();
+        plugin.remove();
         if (how == How::closeAndReopen) attach();
     }
-    void finish() override { remove(); }
+    void finish() override { plugin.remove(); }
 
 private:
-    class Handler final : public vst3host::ComponentHandler {
-    public:
-        explicit Handler(Vst3ViewDriver& driver) : driver(driver) {}
-        vst3::tresult VST3_CALL beginEdit(vst3::ParamID id) override { return hear(closing::Call::begin, id); }
-        vst3::tresult VST3_CALL performEdit(vst3::ParamID id, vst3::ParamValue) override {
-            return hear(closing::Call::value, id);
-        }
-        vst3::tresult VST3_CALL endEdit(vst3::ParamID id) override { return hear(closing::Call::end, id); }
-
-    private:
-        vst3::tresult hear(closing::Call call, vst3::ParamID id) {
-            driver.heard(call, static_cast<int>(id));
-            return vst3::kResultOk;
-        }
-        Vst3ViewDriver& driver;
-    };
-
     void attach() {
-        view = plugin->controller->createView("editor");
-        if (!view) return ADD_FAILURE() << "no view";
-        view->setFrame(&frame);
-        view->attached(reinterpret_cast<void*>(parent), vst3::kPlatformTypeX11EmbedWindowID);
+        plugin.attach(reinterpret_cast<void*>(parent), vst3::kPlatformTypeX11EmbedWindowID, &frame);
         frame.run(30);
-        editor = editorIn(x.connection(), parent);
-    }
-    void remove() {
-        if (!view) return;
-        view->removed();
-        view->setFrame(nullptr);
-        view->release();
-        view = nullptr;
+        editor = x.editorIn(parent);
     }
     void run(int milliseconds) override { frame.run(milliseconds); }
 
-    vst3host::Module module;
-    vst3::IPluginFactory* factory = nullptr;
-    vst3host::Instance* plugin = nullptr;
-    Handler handler{*this};
     vst3host::HostFrame frame;
-    vst3::IPlugView* view = nullptr;
+    closing::Vst3Plugin plugin{*this};
 };
 
 constexpr std::initializer_list<How> kEveryWay = {How::close, How::closeAndReopen, How::destroyParent};

@@ -25,16 +25,6 @@ namespace {
 
 using namespace vst3host;
 
-// The child window the editor made in `parent`.
-Window childOf(Display* display, Window parent) {
-    Window root, up, *children = nullptr;
-    unsigned count = 0;
-    XQueryTree(display, parent, &root, &up, &children, &count);
-    const Window child = count == 1 ? children[0] : 0;
-    if (children) XFree(children);
-    return child;
-}
-
 class Vst3Editor : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -73,7 +63,7 @@ protected:
         EXPECT_EQ(frame.timers.size(), 1u);
         EXPECT_EQ(frame.handlers.size(), 1u);
         frame.run(60);
-        return childOf(x.connection(), parent);
+        return x.editorIn(parent);
     }
 
     void detach() {
@@ -109,7 +99,7 @@ TEST_F(Vst3Editor, ShowsTheLinuxVstEditorsPicture) {
         vst2.dispatch(effEditIdle);
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
-    EXPECT_EQ(x.differingPixels(editor, childOf(x.connection(), vst2Parent)), 0);
+    EXPECT_EQ(x.differingPixels(editor, x.editorIn(vst2Parent)), 0);
     vst2.dispatch(effEditClose);
     vst2.close();
     x.destroy(vst2Parent);
@@ -185,7 +175,7 @@ TEST_F(Vst3Editor, AViewRemovedInsideItsOwnTimerCallIsGoneSafely) {
     EXPECT_EQ(closing.lastCount, 1u) << "the view keeps itself through the call";
     EXPECT_TRUE(frame.timers.empty() && frame.handlers.empty());
     EXPECT_EQ(frame.references, 1);
-    EXPECT_EQ(childOf(x.connection(), parent), 0u);
+    EXPECT_EQ(x.editorIn(parent), 0u);
     frame.run(60, false);
     view = nullptr;
     plugin->controller->setComponentHandler(&handler);
