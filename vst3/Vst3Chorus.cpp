@@ -3,15 +3,15 @@
 #include <cmath>
 #include <new>
 
+#include "bridge/StateFormat.h"
+#include "bridge/ValueText.h"
 #include "chorus/ParameterTable.h"
-#include "chorus/ParameterText.h"
 #include "host/FloatingPointControl.h"
 #include "vst3/ClassInfo.h"
 #include "vst3/EditorLink.h"
 #include "vst3/EditorView.h"
 #include "vst3/StreamIo.h"
 #include "vst3/Utf16.h"
-#include "vst3/ValueText.h"
 
 namespace vst3 {
 
@@ -50,24 +50,16 @@ Vst3Chorus* Vst3Chorus::create(const EditorPlatform& platform) {
     return plugin;
 }
 
-Vst3Chorus::Vst3Chorus(const EditorPlatform& platform) : effect(nullptr), platform(platform) {
-    if (!effect.isUsable()) return;
-    // Every program starts as the effect's: named "Default " with its
-    // default values, the first current.
-    char name[64] = "";
-    effect.getProgramName(name);
-    for (int p = 0; p < ProgramBank::kPrograms; ++p) {
-        bank.setName(p, name);
-        for (int i = 0; i < ProgramBank::kValues; ++i) bank.setValue(p, i, effect.getParameter(i));
-    }
-    for (int i = 0; i < ProgramBank::kValues; ++i) defaults[i] = effect.getParameter(i);
+Vst3Chorus::Vst3Chorus(const EditorPlatform& platform) : platform(platform) {
+    if (!core.isUsable()) return;
+    for (int i = 0; i < bridge::ChorusCore::kValues; ++i) defaults[i] = core.value(i);
     editor::EditorBackend* backend = platform.makeBackend();
     link = backend ? new (std::nothrow) EditorLink(*this, backend) : nullptr;
     if (!link) {
         delete backend;
         return;
     }
-    effect.attachEditor(link);
+    core.effect().attachEditor(link);
 }
 
 Vst3Chorus::~Vst3Chorus() {
@@ -142,17 +134,17 @@ tresult VST3_CALL Vst3Chorus::activateBus(int32 type, int32 direction, int32 ind
 tresult VST3_CALL Vst3Chorus::setActive(TBool state) {
     if (state) {
         const fpu::DefaultArithmetic arithmetic;
-        effect.setProgram(effect.getProgram());
+        core.effect().setProgram(core.currentProgram());
     }
+    processing.store(state != 0);
     active.store(state != 0);
     return kResultOk;
 }
 
 tresult Vst3Chorus::getComponentStream(IBStream* stream) {
     if (!stream) return kInvalidArgument;
-    unsigned char bytes[kStateSize];
-    writeState(bank.snapshot(), bytes);
-    return writeFully(stream, bytes, sizeof bytes) ? kResultOk : kResultFalse;
+    StreamOutput output(stream);
+    return bridge::writeState(core.snapshot(), output) ? kResultOk : kResultFalse;
 }
 
 tresult Vst3Chorus::setComponentStream(IBStream* stream) { return loadState(stream, false); }
@@ -165,47 +157,24 @@ tresult VST3_CALL Vst3Chorus::setComponentState(IBStream* stream) { return loadS
 tresult Vst3Chorus::setControllerStream(IBStream* stream) { return stream ? kResultOk : kInvalidArgument; }
 tresult Vst3Chorus::getControllerStream(IBStream* stream) { return stream ? kResultOk : kInvalidArgument; }
 
-// The header first, so that a foreign or newer stream is refused without
-// reading past it; then the rest.  Nothing changes unless all of it is
-// read and sound.
+// Nothing changes unless all of the state is read and sound.  The load
+// cannot mix with the audio thread's changes (bridge/StateHandover.h), and
+// it is complete when the host reads the values back.
 tresult Vst3Chorus::loadState(IBStream* stream, bool onlyIfDifferent) {
     if (!stream) return kInvalidArgument;
-    unsigned char bytes[kStateSize];
-    if (!readFully(stream, bytes, kStateHeaderSize) || checkStateHeader(bytes) != StateError::none)
-        return kResultFalse;
-    BankState state;
-    if (!readFully(stream, bytes + kStateHeaderSize, kStateSize - kStateHeaderSize) ||
-        readState(bytes, state) != StateError::none)
-        return kResultFalse;
+    bridge::BankState state = core.snapshot();
+    StreamInput input(stream);
+    if (bridge::readState(input, state) != bridge::StateError::none) return kResultFalse;
     if (onlyIfDifferent) {
-        unsigned char own[kStateSize];
-        writeState(bank.snapshot(), own);
-        unsigned char theirs[kStateSize];
-        writeState(state, theirs);
-        if (std::memcmp(own, theirs, kStateSize) == 0) return kResultOk;
+        unsigned char own[bridge::kStateSize];
+        bridge::encodeState(core.snapshot(), own);
+        unsigned char theirs[bridge::kStateSize];
+        bridge::encodeState(state, theirs);
+        if (std::memcmp(own, theirs, sizeof own) == 0) return kResultOk;
     }
-    applyState(state);
-    return kResultOk;
-}
-
-// The effect takes a program's values only while it is current, so each
-// program is made current in turn; the saved one last.
-void Vst3Chorus::applyState(const BankState& state) {
-    const fpu::DefaultArithmetic arithmetic;
-    for (int p = 0; p < ProgramBank::kPrograms; ++p) {
-        effect.setProgram(p);
-        for (int i = 0; i < ProgramBank::kValues; ++i) {
-            effect.setParameter(i, state.programs[p].values[i]);
-            bank.setValue(p, i, state.programs[p].values[i]);
-        }
-        char name[BankState::kNameLength];
-        std::memcpy(name, state.programs[p].name, sizeof name);
-        effect.setProgramName(name);
-        bank.setName(p, name);
-    }
-    effect.setProgram(state.currentProgram);
-    bank.setCurrent(state.currentProgram);
+    core.loadState(state, active.load() && processing.load());
     if (handler) handler->restartComponent(kParamValuesChanged);
+    return kResultOk;
 }
 
 tresult VST3_CALL Vst3Chorus::setBusArrangements(SpeakerArrangement* inputs, int32 numIns,
@@ -229,139 +198,132 @@ tresult VST3_CALL Vst3Chorus::setupProcessing(ProcessSetup& setup) {
     if (setup.symbolicSampleSize != kSample32) return kResultFalse;
     if (!(setup.sampleRate > 0.0 && setup.sampleRate <= 3.0e38)) return kInvalidArgument;
     const fpu::DefaultArithmetic arithmetic;
-    effect.setSampleRate(static_cast<float>(setup.sampleRate));
-    effect.setBlockSize(setup.maxSamplesPerBlock);
+    core.effect().setSampleRate(static_cast<float>(setup.sampleRate));
+    core.effect().setBlockSize(setup.maxSamplesPerBlock);
     return kResultOk;
 }
 
-tresult VST3_CALL Vst3Chorus::setProcessing(TBool) { return kResultOk; }
+tresult VST3_CALL Vst3Chorus::setProcessing(TBool state) {
+    processing.store(state != 0);
+    return kResultOk;
+}
 
 // The longest delay the parameters allow: Predelay and Depth at 1 and Rate
 // at 0 give 10 + 0.4 × the sample rate frames, and no read reaches further
 // back than the ring's 65536 samples.  A frame more for the interpolation.
 uint32 VST3_CALL Vst3Chorus::getTailSamples() {
     const fpu::DefaultArithmetic arithmetic;
-    const double longest = std::ceil(0.4 * static_cast<double>(effect.getSampleRate())) + 11.0;
+    const double longest = std::ceil(0.4 * static_cast<double>(core.effect().getSampleRate())) + 11.0;
     return longest < ChorusEffect::kDelayLineLength ? static_cast<uint32>(longest)
                                                     : static_cast<uint32>(ChorusEffect::kDelayLineLength);
 }
 
 namespace {
 
-// One parameter's queue as the block walks through it.
-struct QueueCursor {
-    IParamValueQueue* queue;
-    ParamID id;
-    int32 count;
-    int32 next;
-    int32 frame;  // of the next point, within 0 to the block's length; INT32_MAX when done
-    ParamValue value;
-
-    void load(int32 frames) {
-        int32 offset = 0;
-        if (next < count && queue->getPoint(next, offset, value) == kResultOk) {
-            frame = offset < 0 ? 0 : offset > frames ? frames : offset;
-        } else {
-            frame = INT32_MAX;
+// A block's parameter queues, one per parameter, as one source of changes
+// in time order; points of the same frame in the order of the queues.
+class QueueChanges {
+public:
+    QueueChanges(IParameterChanges* changes, ParamID lastId) {
+        const int32 count = changes ? changes->getParameterCount() : 0;
+        for (int32 q = 0; q < count && queues < kMaxQueues; ++q) {
+            IParamValueQueue* queue = changes->getParameterData(q);
+            if (!queue || queue->getParameterId() > lastId) continue;
+            Cursor& cursor = cursors[queues++];
+            cursor.queue = queue;
+            cursor.id = queue->getParameterId();
+            cursor.count = queue->getPointCount();
+            cursor.load();
         }
     }
-};
 
-constexpr int kMaxQueues = 32;
+    int32 nextFrame() {
+        earliest = nullptr;
+        for (int q = 0; q < queues; ++q)
+            if (cursors[q].frame != bridge::kNoChange && (!earliest || cursors[q].frame < earliest->frame))
+                earliest = &cursors[q];
+        return earliest ? earliest->frame : bridge::kNoChange;
+    }
+
+    // After nextFrame found one.
+    bridge::Change take() {
+        const bridge::Change change = {earliest->frame, earliest->id, earliest->value};
+        ++earliest->next;
+        earliest->load();
+        return change;
+    }
+
+private:
+    struct Cursor {
+        IParamValueQueue* queue;
+        ParamID id;
+        int32 count;
+        int32 next = 0;
+        int32 frame;  // of the next point; kNoChange when done
+        ParamValue value;
+
+        void load() {
+            int32 offset = 0;
+            frame = next < count && queue->getPoint(next, offset, value) == kResultOk ? offset : bridge::kNoChange;
+        }
+    };
+
+    static constexpr int kMaxQueues = 32;
+    Cursor cursors[kMaxQueues];
+    int queues = 0;
+    Cursor* earliest = nullptr;
+};
 
 }  // namespace
 
-// The block runs in pieces: at each frame where a change falls, the changes
-// due there are applied (in the platform's default floating-point
-// environment, as the VST 2 plug-in applies a host's), then the effect
-// processes up to the next one.  Points are steps: the value holds from its
-// frame on.  A point past the block's end is applied after its last frame,
-// and a block of 0 frames applies its changes and nothing else.
+// A state handed over is applied first; then the block runs in pieces
+// between the host's changes (bridge/BlockSplitter.h).
 tresult VST3_CALL Vst3Chorus::process(ProcessData& data) {
     if (data.symbolicSampleSize != kSample32 || data.numSamples < 0) return kInvalidArgument;
     const int32 frames = data.numSamples;
-
-    QueueCursor cursors[kMaxQueues];
-    int queues = 0;
-    if (IParameterChanges* changes = data.inputParameterChanges) {
-        const int32 count = changes->getParameterCount();
-        for (int32 q = 0; q < count && queues < kMaxQueues; ++q) {
-            IParamValueQueue* queue = changes->getParameterData(q);
-            if (!queue) continue;
-            QueueCursor& cursor = cursors[queues];
-            cursor.queue = queue;
-            cursor.id = queue->getParameterId();
-            if (!isEffectParameter(cursor.id) && cursor.id != kProgramParameter) continue;
-            cursor.count = queue->getPointCount();
-            cursor.next = 0;
-            cursor.load(frames);
-            ++queues;
-        }
-    }
+    bridge::ChorusCore::AudioBlock block(core);
 
     const bool audio = data.numInputs > 0 && data.numOutputs > 0 && data.inputs && data.outputs &&
                        isStereo(data.inputs[0]) && isStereo(data.outputs[0]);
     if (audio) data.outputs[0].silenceFlags = 0;
 
-    bool changed = false;
-    fpu::HostEnvironment host;
-    int32 frame = 0;
-    for (;;) {
-        int32 nextChange = frames;
-        for (int q = 0; q < queues; ++q) {
-            QueueCursor& cursor = cursors[q];
-            while (cursor.frame <= frame) {
-                if (!changed) {
-                    host = fpu::enterDefaultArithmetic();
-                    changed = true;
-                }
-                applyParameter(cursor.id, cursor.value, frame, data);
-                ++cursor.next;
-                cursor.load(frames);
-            }
-            if (cursor.frame < nextChange) nextChange = cursor.frame;
-        }
-        if (frame >= frames) break;
-        if (audio) {
-            float* in[2] = {data.inputs[0].channelBuffers32[0] + frame, data.inputs[0].channelBuffers32[1] + frame};
-            float* out[2] = {data.outputs[0].channelBuffers32[0] + frame,
-                             data.outputs[0].channelBuffers32[1] + frame};
-            effect.processReplacing(in, out, nextChange - frame);
-        }
-        frame = nextChange;
-    }
-    if (changed) fpu::leaveDefaultArithmetic(host);
+    QueueChanges changes(data.inputParameterChanges, kProgramParameter);
+    bridge::runBlock(
+        frames, changes,
+        [&](const bridge::Change& change, int32 frame) {
+            if (block.mayChange()) applyChange(change, frame, data);
+        },
+        [&](int32 start, int32 count) {
+            if (!audio) return;
+            float* in[2] = {data.inputs[0].channelBuffers32[0] + start, data.inputs[0].channelBuffers32[1] + start};
+            float* out[2] = {data.outputs[0].channelBuffers32[0] + start,
+                             data.outputs[0].channelBuffers32[1] + start};
+            core.render(in, out, count);
+        });
     return kResultOk;
 }
 
 // On the audio thread, in the default arithmetic.
-void Vst3Chorus::applyParameter(ParamID id, ParamValue value, int32 frame, ProcessData& data) {
+void Vst3Chorus::applyChange(const bridge::Change& change, int32 frame, ProcessData& data) {
     float normalized;
-    if (!takeNormalized(value, normalized)) return;
-    if (isEffectParameter(id)) {
-        effect.setParameter(static_cast<VstInt32>(id), normalized);
-        bank.setValue(bank.current(), static_cast<int>(id), normalized);
+    if (!takeNormalized(change.value, normalized)) return;
+    if (isEffectParameter(change.id)) {
+        core.setValue(static_cast<int>(change.id), normalized);
         return;
     }
     const int program = programOf(normalized);
-    if (program == bank.current()) return;
-    applyProgram(program);
+    if (!core.selectProgram(program)) return;
     // The host's controls follow from the values reported with the block,
     // and from a restart request on its UI thread later.
     if (IParameterChanges* out = data.outputParameterChanges) {
-        for (int i = 0; i < ProgramBank::kValues; ++i) {
+        for (int i = 0; i < bridge::ChorusCore::kValues; ++i) {
             int32 index = 0;
             const ParamID valueId = static_cast<ParamID>(i);
             if (IParamValueQueue* queue = out->addParameterData(valueId, index))
-                queue->addPoint(frame, bank.value(program, i), index);
+                queue->addPoint(frame, core.programValue(program, i), index);
         }
     }
     programChangedInProcess.store(true, std::memory_order_relaxed);
-}
-
-void Vst3Chorus::applyProgram(int program) {
-    effect.setProgram(program);
-    bank.setCurrent(program);
 }
 
 void Vst3Chorus::reportProgramChange() {
@@ -387,7 +349,7 @@ tresult VST3_CALL Vst3Chorus::getParameterInfo(int32 index, ParameterInfo& info)
     const chorus::ParameterInfo* parameter = chorus::parameterInfo(index);
     copyToUtf16(parameter->name, info.title, 128);
     copyToUtf16(parameter->name, info.shortTitle, 128);
-    copyToUtf16(parameter->label, info.units, 128);
+    copyToUtf16(bridge::unitOf(index), info.units, 128);
     // Continuous, as in VST 2: the effect's own texts say what a value does.
     info.stepCount = 0;
     info.defaultNormalizedValue = defaults[index];
@@ -400,12 +362,14 @@ tresult VST3_CALL Vst3Chorus::getParamStringByValue(ParamID id, ParamValue value
     float normalized;
     if (!string || !takeNormalized(value, normalized)) return kInvalidArgument;
     if (id == kProgramParameter) {
-        copyToUtf16(bank.name(programOf(normalized)), string, 128);
+        char name[bridge::BankState::kNameLength];
+        core.programName(programOf(normalized), name);
+        copyToUtf16(name, string, 128);
         return kResultOk;
     }
     if (!isEffectParameter(id)) return kInvalidArgument;
-    char text[64] = "";
-    chorus::formatParameterDisplay(static_cast<int>(id), normalized, text);
+    char text[bridge::kValueTextCapacity];
+    bridge::formatValue(static_cast<int>(id), normalized, text);
     copyToUtf16(text, string, 128);
     return kResultOk;
 }
@@ -417,7 +381,7 @@ tresult VST3_CALL Vst3Chorus::getParamValueByString(ParamID id, char16* string, 
     for (; i < 63 && string[i]; ++i) text[i] = string[i] < 128 ? static_cast<char>(string[i]) : '?';
     text[i] = '\0';
     const fpu::DefaultArithmetic arithmetic;
-    return parseValueText(static_cast<int>(id), text, value) ? kResultOk : kResultFalse;
+    return bridge::parseValueText(static_cast<int>(id), text, value) ? kResultOk : kResultFalse;
 }
 
 // The values are the effect's own from 0 to 1; the program list's plain
@@ -434,8 +398,8 @@ ParamValue VST3_CALL Vst3Chorus::plainParamToNormalized(ParamID id, ParamValue p
 }
 
 ParamValue VST3_CALL Vst3Chorus::getParamNormalized(ParamID id) {
-    if (id == kProgramParameter) return normalizedProgram(bank.current());
-    return isEffectParameter(id) ? bank.value(bank.current(), static_cast<int>(id)) : 0.0;
+    if (id == kProgramParameter) return normalizedProgram(core.currentProgram());
+    return isEffectParameter(id) ? core.value(static_cast<int>(id)) : 0.0;
 }
 
 // The host tells the controller a value that it also hands the processor,
@@ -449,18 +413,11 @@ tresult VST3_CALL Vst3Chorus::setParamNormalized(ParamID id, ParamValue value) {
     float normalized;
     if (!takeNormalized(value, normalized)) return kInvalidArgument;
     if (id == kProgramParameter) {
-        const int program = programOf(normalized);
-        if (program != bank.current()) {
-            applyProgram(program);
-            if (handler) handler->restartComponent(kParamValuesChanged);
-        }
+        if (core.selectProgram(programOf(normalized)) && handler) handler->restartComponent(kParamValuesChanged);
         return kResultOk;
     }
     if (!isEffectParameter(id)) return kInvalidArgument;
-    if (!active.load()) {
-        effect.setParameter(static_cast<VstInt32>(id), normalized);
-        bank.setValue(bank.current(), static_cast<int>(id), normalized);
-    }
+    if (!active.load()) core.setValue(static_cast<int>(id), normalized);
     return kResultOk;
 }
 
@@ -489,9 +446,8 @@ void Vst3Chorus::editBegin(int index) {
 void Vst3Chorus::editValue(int index, float value) {
     {
         const fpu::DefaultArithmetic arithmetic;
-        effect.setParameter(index, value);
+        core.effect().setParameter(index, value);
     }
-    bank.setValue(bank.current(), index, value);
     if (handler) handler->performEdit(static_cast<ParamID>(index), value);
 }
 
@@ -525,7 +481,9 @@ tresult VST3_CALL Vst3Chorus::getProgramListInfo(int32 listIndex, ProgramListInf
 tresult VST3_CALL Vst3Chorus::getProgramName(int32 listId, int32 programIndex, char16* name) {
     if (listId != kProgramListId || programIndex < 0 || programIndex > kLastProgram || !name)
         return kInvalidArgument;
-    copyToUtf16(bank.name(programIndex), name, 128);
+    char text[bridge::BankState::kNameLength];
+    core.programName(programIndex, text);
+    copyToUtf16(text, name, 128);
     return kResultOk;
 }
 

@@ -1,17 +1,18 @@
 // The VST 3 plug-in: one object that is the component, the audio processor
-// and the edit controller, with the program list of its unit, around one
-// ChorusEffect.  Its calls become the effect's own operations, the ones the
-// VST 2 host interface makes: a block of a host's becomes pieces of the
-// effect's processReplacing between the frames where the host changes
-// parameters, so the output is the VST 2 plug-in's for the same values at
-// the same frames.
+// and the edit controller, with the program list of its unit, around the
+// effect as every bridge holds it (bridge::ChorusCore).  Its calls become
+// the effect's own operations, the ones the VST 2 host interface makes: a
+// block of a host's becomes pieces of the effect's processReplacing between
+// the frames where the host changes parameters, so the output is the VST 2
+// plug-in's for the same values at the same frames.  What it reports of
+// values, programs and names it reads from the effect's programs.
 #pragma once
 
 #include <atomic>
 
-#include "chorus/ChorusEffect.h"
+#include "bridge/BlockSplitter.h"
+#include "bridge/ChorusCore.h"
 #include "vst3/EditorPlatform.h"
-#include "vst3/ProgramBank.h"
 #include "vst3/abi/Component.h"
 #include "vst3/abi/Controller.h"
 #include "vst3/abi/Processor.h"
@@ -70,7 +71,7 @@ public:
     tresult VST3_CALL getRoutingInfo(RoutingInfo& in, RoutingInfo& out) override;
     tresult VST3_CALL activateBus(int32 type, int32 direction, int32 index, TBool state) override;
     tresult VST3_CALL setActive(TBool state) override;
-    // The effect's programs (StateFormat.h).
+    // The effect's programs (bridge/StateFormat.h).
     tresult setComponentStream(IBStream* state) override;
     tresult getComponentStream(IBStream* state) override;
 
@@ -128,7 +129,7 @@ public:
     // controls from its UI thread (the editor's timer).
     void reportProgramChange();
 
-    ChorusEffect& chorus() { return effect; }
+    ChorusEffect& chorus() { return core.effect(); }
     const EditorPlatform& editorPlatform() const { return platform; }
     EditorLink& editorLink() { return *link; }
     void viewClosed(EditorView* view);
@@ -137,20 +138,20 @@ private:
     explicit Vst3Chorus(const EditorPlatform& platform);
     ~Vst3Chorus();
 
-    void applyParameter(ParamID id, ParamValue value, int32 frame, ProcessData& data);
-    void applyProgram(int program);
+    void applyChange(const bridge::Change& change, int32 frame, ProcessData& data);
     tresult loadState(IBStream* stream, bool onlyIfDifferent);
-    void applyState(const BankState& state);
 
     std::atomic<uint32> references{1};
-    ChorusEffect effect;
-    ProgramBank bank;
+    bridge::ChorusCore core;
     const EditorPlatform& platform;
     EditorLink* link = nullptr;  // the effect's editor, which the effect owns
     EditorView* view = nullptr;  // the one view while it exists
     IComponentHandler* handler = nullptr;
     float defaults[9];
     std::atomic<bool> active{false};
+    // Whether process calls may come: from setActive(true) and
+    // setProcessing(true) until setProcessing(false) or setActive(false).
+    std::atomic<bool> processing{false};
     std::atomic<bool> programChangedInProcess{false};
 };
 

@@ -319,7 +319,7 @@ TEST_F(Vst3Plugin, StateRoundTripsExactlyAndBadStreamsChangeNothing) {
     MemoryStream written({}, 5);
     ASSERT_EQ(source.component->getState(&written), kResultOk);
     const std::vector<unsigned char> saved = written.bytes;
-    ASSERT_EQ(saved.size(), 1100u);
+    ASSERT_EQ(saved.size(), 1104u);
 
     // Read through one that gives seven a call.
     Instance restored(factory);
@@ -332,17 +332,29 @@ TEST_F(Vst3Plugin, StateRoundTripsExactlyAndBadStreamsChangeNothing) {
     MemoryStream again(saved);
     EXPECT_EQ(restored.controller->setComponentState(&again), kResultOk);
 
+    // What the first release saved, version 1 without the flags word, still
+    // loads, and saves as the same state.
+    std::vector<unsigned char> first(saved);
+    first[4] = 1;
+    first.erase(first.begin() + 12, first.begin() + 16);
+    Instance older(factory);
+    MemoryStream firstStream(first);
+    ASSERT_EQ(older.component->setState(&firstStream), kResultOk);
+    EXPECT_EQ(older.state(), saved);
+
     // Refused with nothing changed: short, foreign, newer, and corrupt.
     Instance fresh(factory);
     const std::vector<unsigned char> before = fresh.state();
     std::vector<std::vector<unsigned char>> bad;
-    for (std::size_t length : {0, 3, 11, 12, 600, 1099}) bad.emplace_back(saved.begin(), saved.begin() + length);
+    for (std::size_t length : {0, 3, 7, 8, 15, 600, 1103}) bad.emplace_back(saved.begin(), saved.begin() + length);
     bad.push_back(saved), bad.back()[0] = 'X';             // another format
-    bad.push_back(saved), bad.back()[4] = 2;               // a newer version
+    bad.push_back(saved), bad.back()[4] = 3;               // a newer version
     bad.push_back(saved), bad.back()[8] = 16;              // no such program
+    bad.push_back(saved), bad.back()[12] = 2;              // a flag this version does not know
     bad.push_back(saved);                                  // a name without its end
-    std::memset(bad.back().data() + 12, 'A', 32);
-    bad.push_back(saved), bad.back()[12 + 32 + 3] = 0x7F;  // a value beyond 1 (NaN)
+    std::memset(bad.back().data() + 16, 'A', 32);
+    bad.push_back(saved), bad.back()[16 + 32 + 3] = 0x7F;  // a value beyond 1 (NaN)
+    bad.push_back(first), bad.back().pop_back();           // version 1, short
     for (const std::vector<unsigned char>& bytes : bad) {
         MemoryStream stream(bytes);
         EXPECT_EQ(fresh.component->setState(&stream), kResultFalse) << bytes.size() << " bytes";
