@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "bridge/Vst2State.h"
+
 namespace bridge {
 
 namespace {
@@ -103,6 +105,7 @@ StateError readState(InputBytes& stream, BankState& state) {
     unsigned char first[8];
     if (!stream.read(first, sizeof first)) return StateError::truncated;
     if (std::memcmp(first, kMagic, sizeof kMagic) == 0) return readOwnState(first, stream, state);
+    if (isVst2State(first)) return readVst2State(first, stream, state);
     return StateError::foreign;
 }
 

@@ -44,10 +44,10 @@ enum class StateError {
 void encodeState(const BankState& state, unsigned char (&bytes)[kStateSize]);
 bool writeState(const BankState& state, OutputBytes& stream);
 
-// Reads a saved state, reading no further than its last byte.  On entry
-// `state` holds the plug-in's own (a format that saves a single program
-// replaces the current slot alone); it is written only when the answer is
-// none.
+// Reads a saved state, ours or what hosts saved of our VST 2 plug-in
+// (Vst2State.h), reading no further than its last byte.  On entry `state`
+// holds the plug-in's own (a format that saves a single program replaces
+// the current slot alone); it is written only when the answer is none.
 StateError readState(InputBytes& stream, BankState& state);
 
 }  // namespace bridge

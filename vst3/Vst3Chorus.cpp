@@ -3,6 +3,7 @@
 #include <cmath>
 #include <new>
 
+#include "bridge/Silence.h"
 #include "bridge/StateFormat.h"
 #include "bridge/ValueText.h"
 #include "chorus/ParameterTable.h"
@@ -18,6 +19,8 @@ namespace vst3 {
 namespace {
 
 constexpr int kLastProgram = ChorusEffect::kNumPrograms - 1;
+// How often the plug-in's timer looks for news from the audio thread.
+constexpr unsigned kTimerMilliseconds = 50;
 
 // A list parameter's normalized value and its entry, as hosts convert them.
 int programOf(ParamValue normalized) {
@@ -27,6 +30,16 @@ int programOf(ParamValue normalized) {
 ParamValue normalizedProgram(int program) { return static_cast<ParamValue>(program) / kLastProgram; }
 
 bool isEffectParameter(ParamID id) { return id < static_cast<ParamID>(ChorusEffect::kNumParams); }
+
+// The bypass is a toggle: on from the middle up.
+bool bypassOf(float normalized) { return normalized >= 0.5f; }
+
+// ASCII letters in any case.
+bool sameWord(const char* text, const char* word) {
+    for (; *word; ++text, ++word)
+        if ((*text >= 'A' && *text <= 'Z' ? *text + ('a' - 'A') : *text) != *word) return false;
+    return *text == '\0';
+}
 
 // Normalized values lie from 0 to 1; NaN has no place at all.
 bool takeNormalized(ParamValue value, float& result) {
@@ -41,8 +54,8 @@ bool isStereo(const AudioBusBuffers& bus) {
 
 }  // namespace
 
-Vst3Chorus* Vst3Chorus::create(const EditorPlatform& platform) {
-    Vst3Chorus* plugin = new (std::nothrow) Vst3Chorus(platform);
+Vst3Chorus* Vst3Chorus::create(const EditorPlatform& platform, FUnknown* hostContext) {
+    Vst3Chorus* plugin = new (std::nothrow) Vst3Chorus(platform, hostContext);
     if (plugin && !plugin->link) {
         delete plugin;
         plugin = nullptr;
@@ -50,7 +63,14 @@ Vst3Chorus* Vst3Chorus::create(const EditorPlatform& platform) {
     return plugin;
 }
 
-Vst3Chorus::Vst3Chorus(const EditorPlatform& platform) : platform(platform) {
+Vst3Chorus::Vst3Chorus(const EditorPlatform& platform, FUnknown* hostContext) : platform(platform) {
+#if defined(__linux__)
+    void* loop = nullptr;
+    if (hostContext && hostContext->queryInterface(bytesOf(IRunLoop::iid).bytes, &loop) == kResultOk && loop)
+        factoryRunLoop = static_cast<IRunLoop*>(loop);
+#else
+    (void)hostContext;
+#endif
     if (!core.isUsable()) return;
     for (int i = 0; i < bridge::ChorusCore::kValues; ++i) defaults[i] = core.value(i);
     editor::EditorBackend* backend = platform.makeBackend();
@@ -63,6 +83,10 @@ Vst3Chorus::Vst3Chorus(const EditorPlatform& platform) : platform(platform) {
 }
 
 Vst3Chorus::~Vst3Chorus() {
+    stopTimer();
+#if defined(__linux__)
+    if (factoryRunLoop) factoryRunLoop->release();
+#endif
     if (handler) handler->release();
 }
 
@@ -72,10 +96,16 @@ tresult VST3_CALL Vst3Chorus::queryInterface(const TUID iid, void** object) {
         *object = static_cast<IComponent*>(this);
     else if (sameUid(iid, IAudioProcessor::iid))
         *object = static_cast<IAudioProcessor*>(this);
+    else if (sameUid(iid, IProcessContextRequirements::iid))
+        *object = static_cast<IProcessContextRequirements*>(this);
     else if (sameUid(iid, IEditController::iid))
         *object = static_cast<IEditController*>(this);
     else if (sameUid(iid, IUnitInfo::iid))
         *object = static_cast<IUnitInfo*>(this);
+#if defined(__linux__)
+    else if (sameUid(iid, ITimerHandler::iid))
+        *object = static_cast<ITimerHandler*>(this);
+#endif
     else {
         *object = nullptr;
         return kNoInterface;
@@ -93,12 +123,62 @@ uint32 VST3_CALL Vst3Chorus::release() {
 }
 
 // Hosts initialize the component and, finding the controller in the same
-// object, may initialize it again; the plug-in needs nothing of the context.
-tresult VST3_CALL Vst3Chorus::initialize(FUnknown*) { return kResultOk; }
+// object, may initialize it again; of the context the plug-in needs only a
+// Linux host's run loop, for its timer.
+tresult VST3_CALL Vst3Chorus::initialize(FUnknown* context) {
+    startTimer(context);
+    return kResultOk;
+}
 
 tresult VST3_CALL Vst3Chorus::terminate() {
+    stopTimer();
     setComponentHandler(nullptr);
     return kResultOk;
+}
+
+// On Linux the host's run loop, from the context or else from the
+// factory's; on Windows the message loop of the thread that initializes
+// the plug-in, which is the host's UI thread.  Without either, what the
+// timer reports waits for the editor's.
+void Vst3Chorus::startTimer(FUnknown* context) {
+#if defined(__linux__)
+    if (runLoop) return;
+    void* loop = nullptr;
+    if (context && context->queryInterface(bytesOf(IRunLoop::iid).bytes, &loop) == kResultOk && loop) {
+        runLoop = static_cast<IRunLoop*>(loop);
+    } else if (factoryRunLoop) {
+        runLoop = factoryRunLoop;
+        runLoop->addRef();
+    }
+    if (runLoop && runLoop->registerTimer(this, kTimerMilliseconds) != kResultOk) {
+        runLoop->release();
+        runLoop = nullptr;
+    }
+#else
+    (void)context;
+    if (!timer && platform.startTimer) timer = platform.startTimer(tick, this, kTimerMilliseconds);
+#endif
+}
+
+void Vst3Chorus::stopTimer() {
+#if defined(__linux__)
+    if (!runLoop) return;
+    runLoop->unregisterTimer(this);
+    runLoop->release();
+    runLoop = nullptr;
+#else
+    if (timer) platform.stopTimer(timer);
+    timer = nullptr;
+#endif
+}
+
+// A host may release the plug-in from inside what the tick tells it: the
+// plug-in keeps itself alive until the tick is over.
+void Vst3Chorus::tick(void* context) {
+    auto* plugin = static_cast<Vst3Chorus*>(context);
+    plugin->addRef();
+    plugin->reportProgramChange();
+    plugin->release();
 }
 
 // The controller is this object: hosts find it by asking the component.
@@ -173,6 +253,7 @@ tresult Vst3Chorus::loadState(IBStream* stream, bool onlyIfDifferent) {
         if (std::memcmp(own, theirs, sizeof own) == 0) return kResultOk;
     }
     core.loadState(state, active.load() && processing.load());
+    hostValues.allTaken();
     if (handler) handler->restartComponent(kParamValuesChanged);
     return kResultOk;
 }
@@ -285,9 +366,7 @@ tresult VST3_CALL Vst3Chorus::process(ProcessData& data) {
 
     const bool audio = data.numInputs > 0 && data.numOutputs > 0 && data.inputs && data.outputs &&
                        isStereo(data.inputs[0]) && isStereo(data.outputs[0]);
-    if (audio) data.outputs[0].silenceFlags = 0;
-
-    QueueChanges changes(data.inputParameterChanges, kProgramParameter);
+    QueueChanges changes(data.inputParameterChanges, kBypassParameter);
     bridge::runBlock(
         frames, changes,
         [&](const bridge::Change& change, int32 frame) {
@@ -300,6 +379,14 @@ tresult VST3_CALL Vst3Chorus::process(ProcessData& data) {
                              data.outputs[0].channelBuffers32[1] + start};
             core.render(in, out, count);
         });
+    // A channel whose block is silent says so, and the host may skip work
+    // after us.
+    if (audio) {
+        data.outputs[0].silenceFlags = 0;
+        for (int c = 0; c < 2; ++c)
+            if (bridge::isSilent(data.outputs[0].channelBuffers32[c], frames))
+                data.outputs[0].silenceFlags |= uint64{1} << c;
+    }
     return kResultOk;
 }
 
@@ -307,12 +394,17 @@ tresult VST3_CALL Vst3Chorus::process(ProcessData& data) {
 void Vst3Chorus::applyChange(const bridge::Change& change, int32 frame, ProcessData& data) {
     float normalized;
     if (!takeNormalized(change.value, normalized)) return;
-    if (isEffectParameter(change.id)) {
-        core.setValue(static_cast<int>(change.id), normalized);
+    if (isEffectParameter(change.id) || change.id == kBypassParameter) {
+        if (change.id == kBypassParameter)
+            core.setBypassed(bypassOf(normalized));
+        else
+            core.setValue(static_cast<int>(change.id), normalized);
+        hostValues.taken(change.id);
         return;
     }
     const int program = programOf(normalized);
     if (!core.selectProgram(program)) return;
+    for (int i = 0; i < bridge::ChorusCore::kValues; ++i) hostValues.taken(static_cast<ParamID>(i));
     // The host's controls follow from the values reported with the block,
     // and from a restart request on its UI thread later.
     if (IParameterChanges* out = data.outputParameterChanges) {
@@ -346,6 +438,14 @@ tresult VST3_CALL Vst3Chorus::getParameterInfo(int32 index, ParameterInfo& info)
         info.flags = ParameterInfo::kCanAutomate | ParameterInfo::kIsList | ParameterInfo::kIsProgramChange;
         return kResultOk;
     }
+    if (static_cast<ParamID>(index) == kBypassParameter) {
+        copyToUtf16("Bypass", info.title, 128);
+        copyToUtf16("Bypass", info.shortTitle, 128);
+        info.stepCount = 1;
+        info.defaultNormalizedValue = 0.0;
+        info.flags = ParameterInfo::kCanAutomate | ParameterInfo::kIsBypass;
+        return kResultOk;
+    }
     const chorus::ParameterInfo* parameter = chorus::parameterInfo(index);
     copyToUtf16(parameter->name, info.title, 128);
     copyToUtf16(parameter->name, info.shortTitle, 128);
@@ -367,6 +467,10 @@ tresult VST3_CALL Vst3Chorus::getParamStringByValue(ParamID id, ParamValue value
         copyToUtf16(name, string, 128);
         return kResultOk;
     }
+    if (id == kBypassParameter) {
+        copyToUtf16(bypassOf(normalized) ? "On" : "Off", string, 128);
+        return kResultOk;
+    }
     if (!isEffectParameter(id)) return kInvalidArgument;
     char text[bridge::kValueTextCapacity];
     bridge::formatValue(static_cast<int>(id), normalized, text);
@@ -375,11 +479,17 @@ tresult VST3_CALL Vst3Chorus::getParamStringByValue(ParamID id, ParamValue value
 }
 
 tresult VST3_CALL Vst3Chorus::getParamValueByString(ParamID id, char16* string, ParamValue& value) {
-    if (!string || !isEffectParameter(id)) return kInvalidArgument;
+    if (!string || (!isEffectParameter(id) && id != kBypassParameter)) return kInvalidArgument;
     char text[64];
     int i = 0;
     for (; i < 63 && string[i]; ++i) text[i] = string[i] < 128 ? static_cast<char>(string[i]) : '?';
     text[i] = '\0';
+    if (id == kBypassParameter) {
+        const bool on = sameWord(text, "on");
+        if (!on && !sameWord(text, "off")) return kResultFalse;
+        value = on ? 1.0 : 0.0;
+        return kResultOk;
+    }
     const fpu::DefaultArithmetic arithmetic;
     return bridge::parseValueText(static_cast<int>(id), text, value) ? kResultOk : kResultFalse;
 }
@@ -397,15 +507,20 @@ ParamValue VST3_CALL Vst3Chorus::plainParamToNormalized(ParamID id, ParamValue p
     return plain <= 0.0 ? 0.0 : plain >= kLastProgram ? 1.0 : plain / kLastProgram;
 }
 
+// What the host set last, until the effect has it; else the effect's own.
 ParamValue VST3_CALL Vst3Chorus::getParamNormalized(ParamID id) {
+    ParamValue value = 0.0;
+    if (hostValues.get(id, value)) return value;
     if (id == kProgramParameter) return normalizedProgram(core.currentProgram());
+    if (id == kBypassParameter) return core.bypassed() ? 1.0 : 0.0;
     return isEffectParameter(id) ? core.value(static_cast<int>(id)) : 0.0;
 }
 
 // The host tells the controller a value that it also hands the processor,
 // at the frame where it belongs; applied here as well, it would reach the
 // sound early.  So a value reaches the effect from here only while the
-// plug-in is inactive, when no block will carry it.  A program chosen here
+// plug-in is inactive, when no block will carry it; until a block does,
+// the controller answers with what the host set.  A program chosen here
 // is applied at once, and the block that carries it again finds it
 // current.
 tresult VST3_CALL Vst3Chorus::setParamNormalized(ParamID id, ParamValue value) {
@@ -413,11 +528,21 @@ tresult VST3_CALL Vst3Chorus::setParamNormalized(ParamID id, ParamValue value) {
     float normalized;
     if (!takeNormalized(value, normalized)) return kInvalidArgument;
     if (id == kProgramParameter) {
-        if (core.selectProgram(programOf(normalized)) && handler) handler->restartComponent(kParamValuesChanged);
+        if (!core.selectProgram(programOf(normalized))) return kResultOk;
+        for (int i = 0; i < bridge::ChorusCore::kValues; ++i) hostValues.taken(static_cast<ParamID>(i));
+        if (handler) handler->restartComponent(kParamValuesChanged);
         return kResultOk;
     }
-    if (!isEffectParameter(id)) return kInvalidArgument;
-    if (!active.load()) core.setValue(static_cast<int>(id), normalized);
+    if (!isEffectParameter(id) && id != kBypassParameter) return kInvalidArgument;
+    if (active.load()) {
+        hostValues.set(id, value < 0.0 ? 0.0 : value > 1.0 ? 1.0 : value);
+        return kResultOk;
+    }
+    if (id == kBypassParameter)
+        core.setBypassed(bypassOf(normalized));
+    else
+        core.setValue(static_cast<int>(id), normalized);
+    hostValues.taken(id);
     return kResultOk;
 }
 
@@ -448,6 +573,7 @@ void Vst3Chorus::editValue(int index, float value) {
         const fpu::DefaultArithmetic arithmetic;
         core.effect().setParameter(index, value);
     }
+    hostValues.taken(static_cast<ParamID>(index));
     if (handler) handler->performEdit(static_cast<ParamID>(index), value);
 }
 

@@ -13,19 +13,23 @@
 #include "bridge/BlockSplitter.h"
 #include "bridge/ChorusCore.h"
 #include "vst3/EditorPlatform.h"
+#include "vst3/HostValues.h"
 #include "vst3/abi/Component.h"
 #include "vst3/abi/Controller.h"
 #include "vst3/abi/Processor.h"
 #include "vst3/abi/Units.h"
+#include "vst3/abi/View.h"
 
 namespace vst3 {
 
 class EditorLink;
 class EditorView;
 
-// Parameter ids: the effect's nine in their VST 2 order, then the program.
+// Parameter ids: the effect's nine in their VST 2 order, then the program
+// and the bypass.
 constexpr ParamID kProgramParameter = 9;
-constexpr int32 kParameterCount = 10;
+constexpr ParamID kBypassParameter = 10;
+constexpr int32 kParameterCount = 11;
 constexpr int32 kProgramListId = 1;
 
 // IComponent and IEditController each have a setState and a getState of
@@ -47,12 +51,19 @@ struct ControllerStateCalls : IEditController {
 
 class Vst3Chorus final : public ComponentStateCalls,
                          public IAudioProcessor,
+                         public IProcessContextRequirements,
                          public ControllerStateCalls,
-                         public IUnitInfo {
+                         public IUnitInfo
+#if defined(__linux__)
+    ,
+                         public ITimerHandler
+#endif
+{
 public:
     // A new plug-in with one reference, or null when the effect, its delay
-    // line or its editor cannot be had.
-    static Vst3Chorus* create(const EditorPlatform& platform);
+    // line or its editor cannot be had.  `hostContext` is the one the host
+    // gave the factory, if any.
+    static Vst3Chorus* create(const EditorPlatform& platform, FUnknown* hostContext);
 
     // FUnknown, for every interface at once.
     tresult VST3_CALL queryInterface(const TUID iid, void** object) override;
@@ -85,6 +96,9 @@ public:
     tresult VST3_CALL setProcessing(TBool state) override;
     tresult VST3_CALL process(ProcessData& data) override;
     uint32 VST3_CALL getTailSamples() override;
+
+    // IProcessContextRequirements: the effect needs nothing of the context.
+    uint32 VST3_CALL getProcessContextRequirements() override { return 0; }
 
     // IEditController
     tresult VST3_CALL setComponentState(IBStream* state) override;
@@ -126,8 +140,12 @@ public:
     void editValue(int index, float value);
     void editEnd(int index);
     // A program change made on the audio thread, reported to the host's
-    // controls from its UI thread (the editor's timer).
+    // controls from its UI thread: the plug-in's timer, or the editor's.
     void reportProgramChange();
+#if defined(__linux__)
+    // ITimerHandler, on the host's run loop.
+    void VST3_CALL onTimer() override { tick(this); }
+#endif
 
     ChorusEffect& chorus() { return core.effect(); }
     const EditorPlatform& editorPlatform() const { return platform; }
@@ -135,11 +153,16 @@ public:
     void viewClosed(EditorView* view);
 
 private:
-    explicit Vst3Chorus(const EditorPlatform& platform);
+    Vst3Chorus(const EditorPlatform& platform, FUnknown* hostContext);
     ~Vst3Chorus();
 
     void applyChange(const bridge::Change& change, int32 frame, ProcessData& data);
     tresult loadState(IBStream* stream, bool onlyIfDifferent);
+    // The timer that reports what the audio thread changed, on the host's
+    // UI thread, from initialize to terminate.
+    void startTimer(FUnknown* context);
+    void stopTimer();
+    static void tick(void* plugin);
 
     std::atomic<uint32> references{1};
     bridge::ChorusCore core;
@@ -147,7 +170,13 @@ private:
     EditorLink* link = nullptr;  // the effect's editor, which the effect owns
     EditorView* view = nullptr;  // the one view while it exists
     IComponentHandler* handler = nullptr;
-    float defaults[9];
+    HostValues<kParameterCount> hostValues;
+    float defaults[bridge::ChorusCore::kValues];
+    void* timer = nullptr;  // the system's (Windows)
+#if defined(__linux__)
+    IRunLoop* runLoop = nullptr;  // counted, while the timer runs on it
+    IRunLoop* factoryRunLoop = nullptr;  // counted: the one the factory's host context offered
+#endif
     std::atomic<bool> active{false};
     // Whether process calls may come: from setActive(true) and
     // setProcessing(true) until setProcessing(false) or setActive(false).
