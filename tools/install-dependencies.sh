@@ -10,7 +10,7 @@ packages="cmake ninja-build g++ make pkg-config
  wine wine64 wine32:i386
  xvfb xauth x11-apps imagemagick
  googletest libbenchmark-dev
- sox python3
+ sox python3 locales
  dpkg-dev lintian debootstrap
  ladspa-sdk tap-plugins swh-plugins caps
  lv2-dev lilv-utils lv2file sordi
