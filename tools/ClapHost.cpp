@@ -108,7 +108,6 @@ TestHost::TestHost() : mainThread(std::this_thread::get_id()) {
 
 void TestHost::runLoop(const Plugin* plugin, int milliseconds, bool watchDescriptors) {
     const auto* timerCalls = static_cast<const PluginTimerSupport*>(plugin->getExtension(plugin, kExtTimerSupport));
-    const auto* fdCalls = static_cast<const PluginPosixFdSupport*>(plugin->getExtension(plugin, kExtPosixFdSupport));
     const auto start = std::chrono::steady_clock::now();
     std::vector<std::chrono::steady_clock::time_point> last;
     for (;;) {
@@ -116,11 +115,15 @@ void TestHost::runLoop(const Plugin* plugin, int milliseconds, bool watchDescrip
         if (now - start >= std::chrono::milliseconds(milliseconds)) break;
 #if !defined(_WIN32)
         // Copies: a call may take its own entry, or another, away.
-        const std::vector<int> watched = descriptors;
+        const std::vector<int> watched = watchDescriptors ? descriptors : std::vector<int>();
         for (int fd : watched) {
+            const auto* fdCalls =
+                static_cast<const PluginPosixFdSupport*>(plugin->getExtension(plugin, kExtPosixFdSupport));
             pollfd descriptor = {fd, POLLIN, 0};
-            if (watchDescriptors && fdCalls && poll(&descriptor, 1, 0) > 0) fdCalls->onFd(plugin, fd, kPosixFdRead);
+            if (fdCalls && poll(&descriptor, 1, 0) > 0) fdCalls->onFd(plugin, fd, kPosixFdRead);
         }
+#else
+        (void)watchDescriptors;  // Windows' editor runs on the message loop
 #endif
         const std::vector<Timer> due = timers;
         last.resize(due.size(), start);
