@@ -104,13 +104,28 @@ void ChorusEffect::setProgram(VstInt32 program) {
 }
 
 // Stores at most 31 characters and the terminator; a null text is ignored.
-void ChorusEffect::setProgramName(char* name) {
-    if (!name) return;
-    char* field = programs[curProgram].name;
+void ChorusEffect::setProgramName(char* name) { renameProgram(curProgram, name); }
+
+void ChorusEffect::renameProgram(VstInt32 program, const char* name) {
+    if (!name || program < 0 || program >= kNumPrograms) return;
+    char* field = programs[program].name;
     std::size_t length = 0;
     while (length < kNameCapacity - 1 && name[length] != '\0') ++length;
     std::memcpy(field, name, length);
     field[length] = '\0';
+}
+
+void ChorusEffect::copyProgramName(VstInt32 program, char* name) const {
+    if (!name) return;
+    if (program < 0 || program >= kNumPrograms) {
+        name[0] = '\0';
+        return;
+    }
+    const char* field = programs[program].name;
+    std::size_t length = 0;
+    while (length < kNameCapacity - 1 && field[length] != '\0') ++length;
+    std::memcpy(name, field, length);
+    std::memset(name + length, 0, kNameCapacity - length);
 }
 
 // Copies up to and including the terminator, no more: hosts often give a

@@ -43,6 +43,21 @@ public:
     void getParameterName(VstInt32 index, char* text) override;
     void setSampleRate(float sampleRate) override;
 
+    // Any program's values and name, read and written without making it
+    // current: the programs are the one record of the values, and a format
+    // bridge reports and saves from them.  A value set in the current
+    // program is set as setParameter sets it (derived and shown); in
+    // another program it is only stored, and takes effect when that
+    // program is chosen.  A program or index outside the ranges reads 0 or
+    // the empty name and writes nothing.
+    VstInt32 currentProgram() const { return curProgram; }
+    float programValue(VstInt32 program, VstInt32 index) const;
+    void setProgramValue(VstInt32 program, VstInt32 index, float value);
+    // Names of at most 31 characters and the terminator, as setProgramName
+    // stores them; a copy takes 32 bytes, zeros after the terminator.
+    void copyProgramName(VstInt32 program, char* name) const;
+    void renameProgram(VstInt32 program, const char* name);
+
     // The clip report for the editor's indicator: the processing only ever
     // sets it; the editor takes it, reading and clearing it in one atomic
     // step, so that a clip the audio thread reports meanwhile is not lost.

@@ -21,6 +21,22 @@ float ChorusEffect::getParameter(VstInt32 index) {
     return info ? (programs[curProgram].*(info->field)).load() : 0.0f;
 }
 
+float ChorusEffect::programValue(VstInt32 program, VstInt32 index) const {
+    const chorus::ParameterInfo* info = chorus::parameterInfo(index);
+    if (!info || program < 0 || program >= kNumPrograms) return 0.0f;
+    return (programs[program].*(info->field)).load();
+}
+
+void ChorusEffect::setProgramValue(VstInt32 program, VstInt32 index, float value) {
+    const chorus::ParameterInfo* info = chorus::parameterInfo(index);
+    if (!info || program < 0 || program >= kNumPrograms) return;
+    if (program == curProgram) {
+        setParameter(index, value);
+        return;
+    }
+    programs[program].*(info->field) = value;
+}
+
 // The filter and the rotation are derived together, each from the values
 // as they are now: another thread may be setting the other one, and the set
 // published last must hold both.  The ticket is taken after the value was

@@ -1,6 +1,7 @@
 // What the portable effect needs from the operating system besides the
 // floating-point control (see host/FloatingPointControl.h): zeroed memory for
-// its delay line.  The system's own comes from Win32 in the DLL and from the
+// its delay line; and for a thread that waits on the audio thread (never
+// the audio thread itself), a short pause.  The system's own comes from Win32 in the DLL and from the
 // C library in the native build; tests hand an effect memory of their own.
 #pragma once
 
@@ -16,5 +17,8 @@ struct SampleMemory {
 };
 
 const SampleMemory& systemSampleMemory();
+
+// Gives the processor to other threads for about a millisecond.
+void pauseBriefly();
 
 }  // namespace platform

@@ -1,3 +1,5 @@
+#include <time.h>
+
 #include <cstdlib>
 
 #include "host/Platform.h"
@@ -15,6 +17,11 @@ void release(float* samples) { std::free(samples); }
 const SampleMemory& systemSampleMemory() {
     static constexpr SampleMemory memory = {allocate, release};
     return memory;
+}
+
+void pauseBriefly() {
+    const timespec millisecond = {0, 1000000};
+    nanosleep(&millisecond, nullptr);
 }
 
 }  // namespace platform

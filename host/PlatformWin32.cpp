@@ -21,4 +21,6 @@ const SampleMemory& systemSampleMemory() {
     return memory;
 }
 
+void pauseBriefly() { Sleep(1); }
+
 }  // namespace platform

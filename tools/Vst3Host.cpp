@@ -6,6 +6,10 @@
 
 #include "tools/LibraryLoading.h"
 
+#if defined(_WIN32)
+#include <windows.h>
+#endif
+
 namespace vst3host {
 
 std::string builtModulePath() {
@@ -131,14 +135,69 @@ tresult VST3_CALL ComponentHandler::restartComponent(int32 flags) {
     return kResultOk;
 }
 
-Instance::Instance(IPluginFactory* factory) {
+tresult VST3_CALL RunLoop::registerTimer(ITimerHandler* handler, TimerInterval) {
+    if (!handler) return kInvalidArgument;
+    handler->addRef();
+    timers.push_back(handler);
+    return kResultOk;
+}
+
+tresult VST3_CALL RunLoop::unregisterTimer(ITimerHandler* handler) {
+    for (std::size_t t = 0; t < timers.size(); ++t)
+        if (timers[t] == handler) {
+            timers.erase(timers.begin() + static_cast<std::ptrdiff_t>(t));
+            handler->release();
+            return kResultOk;
+        }
+    return kInvalidArgument;
+}
+
+// A timer may unregister itself, or another, when it runs.
+void RunLoop::fireTimers() {
+    const std::vector<ITimerHandler*> now = timers;
+    for (ITimerHandler* timer : now)
+        for (ITimerHandler* still : timers)
+            if (still == timer) {
+                timer->onTimer();
+                break;
+            }
+}
+
+tresult VST3_CALL HostContext::queryInterface(const TUID iid, void** object) {
+    if (sameUid(iid, IRunLoop::iid)) {
+        *object = &runLoop;
+        runLoop.addRef();
+        return kResultOk;
+    }
+    return HostObject<FUnknown>::queryInterface(iid, object);
+}
+
+void runUiThread(HostContext& context, int milliseconds) {
+#if defined(_WIN32)
+    (void)context;
+    const DWORD end = GetTickCount() + static_cast<DWORD>(milliseconds);
+    while (static_cast<LONG>(end - GetTickCount()) > 0) {
+        MSG message;
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&message);
+            DispatchMessageA(&message);
+        }
+        Sleep(5);
+    }
+#else
+    (void)milliseconds;
+    context.runLoop.fireTimers();
+#endif
+}
+
+Instance::Instance(IPluginFactory* factory, FUnknown* context) {
     void* object = nullptr;
     PClassInfo info{};
     if (!factory || factory->getClassInfo(0, &info) != kResultOk ||
         factory->createInstance(info.cid, bytesOf(IComponent::iid).bytes, &object) != kResultOk)
         return;
     component = static_cast<IComponent*>(object);
-    component->initialize(nullptr);
+    component->initialize(context);
     if (component->queryInterface(bytesOf(IAudioProcessor::iid).bytes, &object) == kResultOk)
         processor = static_cast<IAudioProcessor*>(object);
     if (component->queryInterface(bytesOf(IEditController::iid).bytes, &object) == kResultOk)
@@ -167,13 +226,14 @@ void Instance::start(double sampleRate, int32 maxBlock) {
     processor->setProcessing(1);
 }
 
-void Instance::process(const float* inLeft, const float* inRight, float* outLeft, float* outRight, int32 frames,
-                       IParameterChanges* changes, IParameterChanges* reported) {
+uint64 Instance::process(const float* inLeft, const float* inRight, float* outLeft, float* outRight, int32 frames,
+                         IParameterChanges* changes, IParameterChanges* reported, uint64 inputSilence) {
     float* in[2] = {const_cast<float*>(inLeft), const_cast<float*>(inRight)};
     float* out[2] = {outLeft, outRight};
     AudioBusBuffers input{};
     input.numChannels = 2;
     input.channelBuffers32 = in;
+    input.silenceFlags = inputSilence;
     AudioBusBuffers output{};
     output.numChannels = 2;
     output.channelBuffers32 = out;
@@ -188,12 +248,18 @@ void Instance::process(const float* inLeft, const float* inRight, float* outLeft
     data.inputParameterChanges = changes;
     data.outputParameterChanges = reported;
     processor->process(data);
+    return output.silenceFlags;
 }
 
 std::vector<unsigned char> Instance::state() {
     MemoryStream stream;
     component->getState(&stream);
     return stream.bytes;
+}
+
+tresult Instance::load(const std::vector<unsigned char>& bytes) {
+    MemoryStream stream(bytes);
+    return component->setState(&stream);
 }
 
 UidBytes replacementClassId(std::uint32_t uniqueId, const char* name) {

@@ -119,20 +119,49 @@ public:
     std::vector<Call> calls;
 };
 
+// A Linux host's run loop, offered through the host's context: it keeps
+// the timers a plug-in registers, and the test runs them.
+class RunLoop final : public HostObject<IRunLoop> {
+public:
+    tresult VST3_CALL registerEventHandler(IEventHandler*, FileDescriptor) override { return kResultOk; }
+    tresult VST3_CALL unregisterEventHandler(IEventHandler*) override { return kResultOk; }
+    tresult VST3_CALL registerTimer(ITimerHandler* handler, TimerInterval milliseconds) override;
+    tresult VST3_CALL unregisterTimer(ITimerHandler* handler) override;
+    // Every timer once, as its interval passing would.
+    void fireTimers();
+
+    std::vector<ITimerHandler*> timers;  // counted
+};
+
+// The context a host hands the factory and every instance: its run loop.
+class HostContext final : public HostObject<FUnknown> {
+public:
+    tresult VST3_CALL queryInterface(const TUID iid, void** object) override;
+    RunLoop runLoop;
+};
+
+// Lets the host's UI thread run what it has queued for a while (the
+// plug-in's timer on Windows); natively, the run loop's timers.
+void runUiThread(HostContext& context, int milliseconds);
+
 // One instance as a host holds it: the component and the interfaces asked
 // of it, released together.
 struct Instance {
-    explicit Instance(IPluginFactory* factory);
+    explicit Instance(IPluginFactory* factory, FUnknown* context = nullptr);
     ~Instance();
     Instance(const Instance&) = delete;
     Instance& operator=(const Instance&) = delete;
 
     // Set up for 32-bit stereo at `sampleRate` and activated.
     void start(double sampleRate, int32 maxBlock = 4096);
-    // One block, in place of the host's own: stereo in, stereo out.
-    void process(const float* inLeft, const float* inRight, float* outLeft, float* outRight, int32 frames,
-                 IParameterChanges* changes = nullptr, IParameterChanges* reported = nullptr);
+    // One block, in place of the host's own: stereo in, stereo out; the
+    // output's silence flags come back.
+    uint64 process(const float* inLeft, const float* inRight, float* outLeft, float* outRight, int32 frames,
+                   IParameterChanges* changes = nullptr, IParameterChanges* reported = nullptr,
+                   uint64 inputSilence = 0);
     std::vector<unsigned char> state();
+    // Refused or not, as the plug-in answers.
+    tresult load(const std::vector<unsigned char>& bytes);
 
     IComponent* component = nullptr;
     IAudioProcessor* processor = nullptr;

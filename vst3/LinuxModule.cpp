@@ -15,7 +15,9 @@ int displayDescriptor(editor::EditorBackend& backend) {
     return static_cast<editor::X11EditorWindow&>(backend).connectionNumber();
 }
 
-const vst3::EditorPlatform kX11 = {makeX11Window, vst3::kPlatformTypeX11EmbedWindowID, displayDescriptor};
+// The plug-in's timer runs on the host's run loop.
+const vst3::EditorPlatform kX11 = {makeX11Window, vst3::kPlatformTypeX11EmbedWindowID, displayDescriptor, nullptr,
+                                   nullptr};
 
 }  // namespace
 

@@ -13,10 +13,15 @@ PluginFactory* PluginFactory::create(const EditorPlatform& platform) {
     return new (std::nothrow) PluginFactory(platform);
 }
 
+PluginFactory::~PluginFactory() {
+    if (hostContext) hostContext->release();
+}
+
 tresult VST3_CALL PluginFactory::queryInterface(const TUID iid, void** object) {
     if (!object) return kInvalidArgument;
-    if (sameUid(iid, FUnknown::iid) || sameUid(iid, IPluginFactory::iid) || sameUid(iid, IPluginFactory2::iid)) {
-        *object = static_cast<IPluginFactory2*>(this);
+    if (sameUid(iid, FUnknown::iid) || sameUid(iid, IPluginFactory::iid) || sameUid(iid, IPluginFactory2::iid) ||
+        sameUid(iid, IPluginFactory3::iid)) {
+        *object = static_cast<IPluginFactory3*>(this);
         addRef();
         return kResultOk;
     }
@@ -69,6 +74,28 @@ tresult VST3_CALL PluginFactory::getClassInfo2(int32 index, PClassInfo2* info) {
     return kResultOk;
 }
 
+tresult VST3_CALL PluginFactory::getClassInfoUnicode(int32 index, PClassInfoW* info) {
+    if (!info || index != 0) return kInvalidArgument;
+    *info = PClassInfoW{};
+    copyUid(kChorusClassId, info->cid);
+    info->cardinality = PClassInfo::kManyInstances;
+    copyAscii(kClassCategory, info->category);
+    copyToUtf16(kClassName, info->name, 64);
+    info->classFlags = 0;
+    copyAscii(kSubCategories, info->subCategories);
+    copyToUtf16(kVendor, info->vendor, 64);
+    copyToUtf16(kClassVersion, info->version, 64);
+    copyToUtf16(kSdkVersion, info->sdkVersion, 64);
+    return kResultOk;
+}
+
+tresult VST3_CALL PluginFactory::setHostContext(FUnknown* context) {
+    if (context) context->addRef();
+    if (hostContext) hostContext->release();
+    hostContext = context;
+    return kResultOk;
+}
+
 // The effect's construction designs its first filter and rotation; the
 // host's floating-point settings stay its own.
 tresult VST3_CALL PluginFactory::createInstance(FIDString cid, FIDString iid, void** object) {
@@ -78,7 +105,7 @@ tresult VST3_CALL PluginFactory::createInstance(FIDString cid, FIDString iid, vo
     Vst3Chorus* plugin;
     {
         const fpu::DefaultArithmetic arithmetic;
-        plugin = Vst3Chorus::create(platform);
+        plugin = Vst3Chorus::create(platform, hostContext);
     }
     if (!plugin) return kOutOfMemory;
     const tresult result = plugin->queryInterface(iid, object);

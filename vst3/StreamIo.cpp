@@ -2,28 +2,19 @@
 
 namespace vst3 {
 
-bool readFully(IBStream* stream, void* buffer, std::size_t size) {
-    auto* at = static_cast<unsigned char*>(buffer);
-    while (size > 0) {
-        const int32 asked = size < 0x40000000u ? static_cast<int32>(size) : 0x40000000;
+bool StreamInput::read(void* bytes, std::size_t count) {
+    return bridge::moveAll(static_cast<unsigned char*>(bytes), count, [this](unsigned char* at, std::size_t asked) {
         int32 moved = 0;
-        if (stream->read(at, asked, &moved) != kResultOk || moved <= 0 || moved > asked) return false;
-        at += moved;
-        size -= static_cast<std::size_t>(moved);
-    }
-    return true;
+        return stream->read(at, static_cast<int32>(asked), &moved) == kResultOk ? std::int64_t{moved} : -1;
+    });
 }
 
-bool writeFully(IBStream* stream, const void* buffer, std::size_t size) {
-    auto* at = static_cast<unsigned char*>(const_cast<void*>(buffer));
-    while (size > 0) {
-        const int32 asked = size < 0x40000000u ? static_cast<int32>(size) : 0x40000000;
+bool StreamOutput::write(const void* bytes, std::size_t count) {
+    auto* from = static_cast<unsigned char*>(const_cast<void*>(bytes));
+    return bridge::moveAll(from, count, [this](unsigned char* at, std::size_t asked) {
         int32 moved = 0;
-        if (stream->write(at, asked, &moved) != kResultOk || moved <= 0 || moved > asked) return false;
-        at += moved;
-        size -= static_cast<std::size_t>(moved);
-    }
-    return true;
+        return stream->write(at, static_cast<int32>(asked), &moved) == kResultOk ? std::int64_t{moved} : -1;
+    });
 }
 
 }  // namespace vst3

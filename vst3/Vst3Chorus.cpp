@@ -3,21 +3,24 @@
 #include <cmath>
 #include <new>
 
+#include "bridge/Silence.h"
+#include "bridge/StateFormat.h"
+#include "bridge/ValueText.h"
 #include "chorus/ParameterTable.h"
-#include "chorus/ParameterText.h"
 #include "host/FloatingPointControl.h"
 #include "vst3/ClassInfo.h"
 #include "vst3/EditorLink.h"
 #include "vst3/EditorView.h"
 #include "vst3/StreamIo.h"
 #include "vst3/Utf16.h"
-#include "vst3/ValueText.h"
 
 namespace vst3 {
 
 namespace {
 
 constexpr int kLastProgram = ChorusEffect::kNumPrograms - 1;
+// How often the plug-in's timer looks for news from the audio thread.
+constexpr unsigned kTimerMilliseconds = 50;
 
 // A list parameter's normalized value and its entry, as hosts convert them.
 int programOf(ParamValue normalized) {
@@ -27,6 +30,16 @@ int programOf(ParamValue normalized) {
 ParamValue normalizedProgram(int program) { return static_cast<ParamValue>(program) / kLastProgram; }
 
 bool isEffectParameter(ParamID id) { return id < static_cast<ParamID>(ChorusEffect::kNumParams); }
+
+// The bypass is a toggle: on from the middle up.
+bool bypassOf(float normalized) { return normalized >= 0.5f; }
+
+// ASCII letters in any case.
+bool sameWord(const char* text, const char* word) {
+    for (; *word; ++text, ++word)
+        if ((*text >= 'A' && *text <= 'Z' ? *text + ('a' - 'A') : *text) != *word) return false;
+    return *text == '\0';
+}
 
 // Normalized values lie from 0 to 1; NaN has no place at all.
 bool takeNormalized(ParamValue value, float& result) {
@@ -41,8 +54,8 @@ bool isStereo(const AudioBusBuffers& bus) {
 
 }  // namespace
 
-Vst3Chorus* Vst3Chorus::create(const EditorPlatform& platform) {
-    Vst3Chorus* plugin = new (std::nothrow) Vst3Chorus(platform);
+Vst3Chorus* Vst3Chorus::create(const EditorPlatform& platform, FUnknown* hostContext) {
+    Vst3Chorus* plugin = new (std::nothrow) Vst3Chorus(platform, hostContext);
     if (plugin && !plugin->link) {
         delete plugin;
         plugin = nullptr;
@@ -50,27 +63,30 @@ Vst3Chorus* Vst3Chorus::create(const EditorPlatform& platform) {
     return plugin;
 }
 
-Vst3Chorus::Vst3Chorus(const EditorPlatform& platform) : effect(nullptr), platform(platform) {
-    if (!effect.isUsable()) return;
-    // Every program starts as the effect's: named "Default " with its
-    // default values, the first current.
-    char name[64] = "";
-    effect.getProgramName(name);
-    for (int p = 0; p < ProgramBank::kPrograms; ++p) {
-        bank.setName(p, name);
-        for (int i = 0; i < ProgramBank::kValues; ++i) bank.setValue(p, i, effect.getParameter(i));
-    }
-    for (int i = 0; i < ProgramBank::kValues; ++i) defaults[i] = effect.getParameter(i);
+Vst3Chorus::Vst3Chorus(const EditorPlatform& platform, FUnknown* hostContext) : platform(platform) {
+#if defined(__linux__)
+    void* loop = nullptr;
+    if (hostContext && hostContext->queryInterface(bytesOf(IRunLoop::iid).bytes, &loop) == kResultOk && loop)
+        factoryRunLoop = static_cast<IRunLoop*>(loop);
+#else
+    (void)hostContext;
+#endif
+    if (!core.isUsable()) return;
+    for (int i = 0; i < bridge::ChorusCore::kValues; ++i) defaults[i] = core.value(i);
     editor::EditorBackend* backend = platform.makeBackend();
     link = backend ? new (std::nothrow) EditorLink(*this, backend) : nullptr;
     if (!link) {
         delete backend;
         return;
     }
-    effect.attachEditor(link);
+    core.effect().attachEditor(link);
 }
 
 Vst3Chorus::~Vst3Chorus() {
+    stopTimer();
+#if defined(__linux__)
+    if (factoryRunLoop) factoryRunLoop->release();
+#endif
     if (handler) handler->release();
 }
 
@@ -80,10 +96,16 @@ tresult VST3_CALL Vst3Chorus::queryInterface(const TUID iid, void** object) {
         *object = static_cast<IComponent*>(this);
     else if (sameUid(iid, IAudioProcessor::iid))
         *object = static_cast<IAudioProcessor*>(this);
+    else if (sameUid(iid, IProcessContextRequirements::iid))
+        *object = static_cast<IProcessContextRequirements*>(this);
     else if (sameUid(iid, IEditController::iid))
         *object = static_cast<IEditController*>(this);
     else if (sameUid(iid, IUnitInfo::iid))
         *object = static_cast<IUnitInfo*>(this);
+#if defined(__linux__)
+    else if (sameUid(iid, ITimerHandler::iid))
+        *object = static_cast<ITimerHandler*>(this);
+#endif
     else {
         *object = nullptr;
         return kNoInterface;
@@ -101,12 +123,62 @@ uint32 VST3_CALL Vst3Chorus::release() {
 }
 
 // Hosts initialize the component and, finding the controller in the same
-// object, may initialize it again; the plug-in needs nothing of the context.
-tresult VST3_CALL Vst3Chorus::initialize(FUnknown*) { return kResultOk; }
+// object, may initialize it again; of the context the plug-in needs only a
+// Linux host's run loop, for its timer.
+tresult VST3_CALL Vst3Chorus::initialize(FUnknown* context) {
+    startTimer(context);
+    return kResultOk;
+}
 
 tresult VST3_CALL Vst3Chorus::terminate() {
+    stopTimer();
     setComponentHandler(nullptr);
     return kResultOk;
+}
+
+// On Linux the host's run loop, from the context or else from the
+// factory's; on Windows the message loop of the thread that initializes
+// the plug-in, which is the host's UI thread.  Without either, what the
+// timer reports waits for the editor's.
+void Vst3Chorus::startTimer(FUnknown* context) {
+#if defined(__linux__)
+    if (runLoop) return;
+    void* loop = nullptr;
+    if (context && context->queryInterface(bytesOf(IRunLoop::iid).bytes, &loop) == kResultOk && loop) {
+        runLoop = static_cast<IRunLoop*>(loop);
+    } else if (factoryRunLoop) {
+        runLoop = factoryRunLoop;
+        runLoop->addRef();
+    }
+    if (runLoop && runLoop->registerTimer(this, kTimerMilliseconds) != kResultOk) {
+        runLoop->release();
+        runLoop = nullptr;
+    }
+#else
+    (void)context;
+    if (!timer && platform.startTimer) timer = platform.startTimer(tick, this, kTimerMilliseconds);
+#endif
+}
+
+void Vst3Chorus::stopTimer() {
+#if defined(__linux__)
+    if (!runLoop) return;
+    runLoop->unregisterTimer(this);
+    runLoop->release();
+    runLoop = nullptr;
+#else
+    if (timer) platform.stopTimer(timer);
+    timer = nullptr;
+#endif
+}
+
+// A host may release the plug-in from inside what the tick tells it: the
+// plug-in keeps itself alive until the tick is over.
+void Vst3Chorus::tick(void* context) {
+    auto* plugin = static_cast<Vst3Chorus*>(context);
+    plugin->addRef();
+    plugin->reportProgramChange();
+    plugin->release();
 }
 
 // The controller is this object: hosts find it by asking the component.
@@ -142,17 +214,17 @@ tresult VST3_CALL Vst3Chorus::activateBus(int32 type, int32 direction, int32 ind
 tresult VST3_CALL Vst3Chorus::setActive(TBool state) {
     if (state) {
         const fpu::DefaultArithmetic arithmetic;
-        effect.setProgram(effect.getProgram());
+        core.effect().setProgram(core.currentProgram());
     }
+    processing.store(state != 0);
     active.store(state != 0);
     return kResultOk;
 }
 
 tresult Vst3Chorus::getComponentStream(IBStream* stream) {
     if (!stream) return kInvalidArgument;
-    unsigned char bytes[kStateSize];
-    writeState(bank.snapshot(), bytes);
-    return writeFully(stream, bytes, sizeof bytes) ? kResultOk : kResultFalse;
+    StreamOutput output(stream);
+    return bridge::writeState(core.snapshot(), output) ? kResultOk : kResultFalse;
 }
 
 tresult Vst3Chorus::setComponentStream(IBStream* stream) { return loadState(stream, false); }
@@ -165,47 +237,25 @@ tresult VST3_CALL Vst3Chorus::setComponentState(IBStream* stream) { return loadS
 tresult Vst3Chorus::setControllerStream(IBStream* stream) { return stream ? kResultOk : kInvalidArgument; }
 tresult Vst3Chorus::getControllerStream(IBStream* stream) { return stream ? kResultOk : kInvalidArgument; }
 
-// The header first, so that a foreign or newer stream is refused without
-// reading past it; then the rest.  Nothing changes unless all of it is
-// read and sound.
+// Nothing changes unless all of the state is read and sound.  The load
+// cannot mix with the audio thread's changes (bridge/StateHandover.h), and
+// it is complete when the host reads the values back.
 tresult Vst3Chorus::loadState(IBStream* stream, bool onlyIfDifferent) {
     if (!stream) return kInvalidArgument;
-    unsigned char bytes[kStateSize];
-    if (!readFully(stream, bytes, kStateHeaderSize) || checkStateHeader(bytes) != StateError::none)
-        return kResultFalse;
-    BankState state;
-    if (!readFully(stream, bytes + kStateHeaderSize, kStateSize - kStateHeaderSize) ||
-        readState(bytes, state) != StateError::none)
-        return kResultFalse;
+    bridge::BankState state = core.snapshot();
+    StreamInput input(stream);
+    if (bridge::readState(input, state) != bridge::StateError::none) return kResultFalse;
     if (onlyIfDifferent) {
-        unsigned char own[kStateSize];
-        writeState(bank.snapshot(), own);
-        unsigned char theirs[kStateSize];
-        writeState(state, theirs);
-        if (std::memcmp(own, theirs, kStateSize) == 0) return kResultOk;
+        unsigned char own[bridge::kStateSize];
+        bridge::encodeState(core.snapshot(), own);
+        unsigned char theirs[bridge::kStateSize];
+        bridge::encodeState(state, theirs);
+        if (std::memcmp(own, theirs, sizeof own) == 0) return kResultOk;
     }
-    applyState(state);
-    return kResultOk;
-}
-
-// The effect takes a program's values only while it is current, so each
-// program is made current in turn; the saved one last.
-void Vst3Chorus::applyState(const BankState& state) {
-    const fpu::DefaultArithmetic arithmetic;
-    for (int p = 0; p < ProgramBank::kPrograms; ++p) {
-        effect.setProgram(p);
-        for (int i = 0; i < ProgramBank::kValues; ++i) {
-            effect.setParameter(i, state.programs[p].values[i]);
-            bank.setValue(p, i, state.programs[p].values[i]);
-        }
-        char name[BankState::kNameLength];
-        std::memcpy(name, state.programs[p].name, sizeof name);
-        effect.setProgramName(name);
-        bank.setName(p, name);
-    }
-    effect.setProgram(state.currentProgram);
-    bank.setCurrent(state.currentProgram);
+    core.loadState(state, active.load() && processing.load());
+    hostValues.allTaken();
     if (handler) handler->restartComponent(kParamValuesChanged);
+    return kResultOk;
 }
 
 tresult VST3_CALL Vst3Chorus::setBusArrangements(SpeakerArrangement* inputs, int32 numIns,
@@ -229,139 +279,143 @@ tresult VST3_CALL Vst3Chorus::setupProcessing(ProcessSetup& setup) {
     if (setup.symbolicSampleSize != kSample32) return kResultFalse;
     if (!(setup.sampleRate > 0.0 && setup.sampleRate <= 3.0e38)) return kInvalidArgument;
     const fpu::DefaultArithmetic arithmetic;
-    effect.setSampleRate(static_cast<float>(setup.sampleRate));
-    effect.setBlockSize(setup.maxSamplesPerBlock);
+    core.effect().setSampleRate(static_cast<float>(setup.sampleRate));
+    core.effect().setBlockSize(setup.maxSamplesPerBlock);
     return kResultOk;
 }
 
-tresult VST3_CALL Vst3Chorus::setProcessing(TBool) { return kResultOk; }
+tresult VST3_CALL Vst3Chorus::setProcessing(TBool state) {
+    processing.store(state != 0);
+    return kResultOk;
+}
 
 // The longest delay the parameters allow: Predelay and Depth at 1 and Rate
 // at 0 give 10 + 0.4 × the sample rate frames, and no read reaches further
 // back than the ring's 65536 samples.  A frame more for the interpolation.
 uint32 VST3_CALL Vst3Chorus::getTailSamples() {
     const fpu::DefaultArithmetic arithmetic;
-    const double longest = std::ceil(0.4 * static_cast<double>(effect.getSampleRate())) + 11.0;
+    const double longest = std::ceil(0.4 * static_cast<double>(core.effect().getSampleRate())) + 11.0;
     return longest < ChorusEffect::kDelayLineLength ? static_cast<uint32>(longest)
                                                     : static_cast<uint32>(ChorusEffect::kDelayLineLength);
 }
 
 namespace {
 
-// One parameter's queue as the block walks through it.
-struct QueueCursor {
-    IParamValueQueue* queue;
-    ParamID id;
-    int32 count;
-    int32 next;
-    int32 frame;  // of the next point, within 0 to the block's length; INT32_MAX when done
-    ParamValue value;
-
-    void load(int32 frames) {
-        int32 offset = 0;
-        if (next < count && queue->getPoint(next, offset, value) == kResultOk) {
-            frame = offset < 0 ? 0 : offset > frames ? frames : offset;
-        } else {
-            frame = INT32_MAX;
+// A block's parameter queues, one per parameter, as one source of changes
+// in time order; points of the same frame in the order of the queues.
+class QueueChanges {
+public:
+    QueueChanges(IParameterChanges* changes, ParamID lastId) {
+        const int32 count = changes ? changes->getParameterCount() : 0;
+        for (int32 q = 0; q < count && queues < kMaxQueues; ++q) {
+            IParamValueQueue* queue = changes->getParameterData(q);
+            if (!queue || queue->getParameterId() > lastId) continue;
+            Cursor& cursor = cursors[queues++];
+            cursor.queue = queue;
+            cursor.id = queue->getParameterId();
+            cursor.count = queue->getPointCount();
+            cursor.load();
         }
     }
-};
 
-constexpr int kMaxQueues = 32;
+    int32 nextFrame() {
+        earliest = nullptr;
+        for (int q = 0; q < queues; ++q)
+            if (cursors[q].frame != bridge::kNoChange && (!earliest || cursors[q].frame < earliest->frame))
+                earliest = &cursors[q];
+        return earliest ? earliest->frame : bridge::kNoChange;
+    }
+
+    // After nextFrame found one.
+    bridge::Change take() {
+        const bridge::Change change = {earliest->frame, earliest->id, earliest->value};
+        ++earliest->next;
+        earliest->load();
+        return change;
+    }
+
+private:
+    struct Cursor {
+        IParamValueQueue* queue;
+        ParamID id;
+        int32 count;
+        int32 next = 0;
+        int32 frame;  // of the next point; kNoChange when done
+        ParamValue value;
+
+        void load() {
+            int32 offset = 0;
+            frame = next < count && queue->getPoint(next, offset, value) == kResultOk ? offset : bridge::kNoChange;
+        }
+    };
+
+    static constexpr int kMaxQueues = 32;
+    Cursor cursors[kMaxQueues];
+    int queues = 0;
+    Cursor* earliest = nullptr;
+};
 
 }  // namespace
 
-// The block runs in pieces: at each frame where a change falls, the changes
-// due there are applied (in the platform's default floating-point
-// environment, as the VST 2 plug-in applies a host's), then the effect
-// processes up to the next one.  Points are steps: the value holds from its
-// frame on.  A point past the block's end is applied after its last frame,
-// and a block of 0 frames applies its changes and nothing else.
+// A state handed over is applied first; then the block runs in pieces
+// between the host's changes (bridge/BlockSplitter.h).
 tresult VST3_CALL Vst3Chorus::process(ProcessData& data) {
     if (data.symbolicSampleSize != kSample32 || data.numSamples < 0) return kInvalidArgument;
     const int32 frames = data.numSamples;
-
-    QueueCursor cursors[kMaxQueues];
-    int queues = 0;
-    if (IParameterChanges* changes = data.inputParameterChanges) {
-        const int32 count = changes->getParameterCount();
-        for (int32 q = 0; q < count && queues < kMaxQueues; ++q) {
-            IParamValueQueue* queue = changes->getParameterData(q);
-            if (!queue) continue;
-            QueueCursor& cursor = cursors[queues];
-            cursor.queue = queue;
-            cursor.id = queue->getParameterId();
-            if (!isEffectParameter(cursor.id) && cursor.id != kProgramParameter) continue;
-            cursor.count = queue->getPointCount();
-            cursor.next = 0;
-            cursor.load(frames);
-            ++queues;
-        }
-    }
+    bridge::ChorusCore::AudioBlock block(core);
 
     const bool audio = data.numInputs > 0 && data.numOutputs > 0 && data.inputs && data.outputs &&
                        isStereo(data.inputs[0]) && isStereo(data.outputs[0]);
-    if (audio) data.outputs[0].silenceFlags = 0;
-
-    bool changed = false;
-    fpu::HostEnvironment host;
-    int32 frame = 0;
-    for (;;) {
-        int32 nextChange = frames;
-        for (int q = 0; q < queues; ++q) {
-            QueueCursor& cursor = cursors[q];
-            while (cursor.frame <= frame) {
-                if (!changed) {
-                    host = fpu::enterDefaultArithmetic();
-                    changed = true;
-                }
-                applyParameter(cursor.id, cursor.value, frame, data);
-                ++cursor.next;
-                cursor.load(frames);
-            }
-            if (cursor.frame < nextChange) nextChange = cursor.frame;
-        }
-        if (frame >= frames) break;
-        if (audio) {
-            float* in[2] = {data.inputs[0].channelBuffers32[0] + frame, data.inputs[0].channelBuffers32[1] + frame};
-            float* out[2] = {data.outputs[0].channelBuffers32[0] + frame,
-                             data.outputs[0].channelBuffers32[1] + frame};
-            effect.processReplacing(in, out, nextChange - frame);
-        }
-        frame = nextChange;
+    QueueChanges changes(data.inputParameterChanges, kBypassParameter);
+    bridge::runBlock(
+        frames, changes,
+        [&](const bridge::Change& change, int32 frame) {
+            if (block.mayChange()) applyChange(change, frame, data);
+        },
+        [&](int32 start, int32 count) {
+            if (!audio) return;
+            float* in[2] = {data.inputs[0].channelBuffers32[0] + start, data.inputs[0].channelBuffers32[1] + start};
+            float* out[2] = {data.outputs[0].channelBuffers32[0] + start,
+                             data.outputs[0].channelBuffers32[1] + start};
+            core.render(in, out, count);
+        });
+    // A channel whose block is silent says so, and the host may skip work
+    // after us.
+    if (audio) {
+        data.outputs[0].silenceFlags = 0;
+        for (int c = 0; c < 2; ++c)
+            if (bridge::isSilent(data.outputs[0].channelBuffers32[c], frames))
+                data.outputs[0].silenceFlags |= uint64{1} << c;
     }
-    if (changed) fpu::leaveDefaultArithmetic(host);
     return kResultOk;
 }
 
 // On the audio thread, in the default arithmetic.
-void Vst3Chorus::applyParameter(ParamID id, ParamValue value, int32 frame, ProcessData& data) {
+void Vst3Chorus::applyChange(const bridge::Change& change, int32 frame, ProcessData& data) {
     float normalized;
-    if (!takeNormalized(value, normalized)) return;
-    if (isEffectParameter(id)) {
-        effect.setParameter(static_cast<VstInt32>(id), normalized);
-        bank.setValue(bank.current(), static_cast<int>(id), normalized);
+    if (!takeNormalized(change.value, normalized)) return;
+    if (isEffectParameter(change.id) || change.id == kBypassParameter) {
+        if (change.id == kBypassParameter)
+            core.setBypassed(bypassOf(normalized));
+        else
+            core.setValue(static_cast<int>(change.id), normalized);
+        hostValues.taken(change.id);
         return;
     }
     const int program = programOf(normalized);
-    if (program == bank.current()) return;
-    applyProgram(program);
+    if (!core.selectProgram(program)) return;
+    for (int i = 0; i < bridge::ChorusCore::kValues; ++i) hostValues.taken(static_cast<ParamID>(i));
     // The host's controls follow from the values reported with the block,
     // and from a restart request on its UI thread later.
     if (IParameterChanges* out = data.outputParameterChanges) {
-        for (int i = 0; i < ProgramBank::kValues; ++i) {
+        for (int i = 0; i < bridge::ChorusCore::kValues; ++i) {
             int32 index = 0;
             const ParamID valueId = static_cast<ParamID>(i);
             if (IParamValueQueue* queue = out->addParameterData(valueId, index))
-                queue->addPoint(frame, bank.value(program, i), index);
+                queue->addPoint(frame, core.programValue(program, i), index);
         }
     }
     programChangedInProcess.store(true, std::memory_order_relaxed);
-}
-
-void Vst3Chorus::applyProgram(int program) {
-    effect.setProgram(program);
-    bank.setCurrent(program);
 }
 
 void Vst3Chorus::reportProgramChange() {
@@ -384,10 +438,18 @@ tresult VST3_CALL Vst3Chorus::getParameterInfo(int32 index, ParameterInfo& info)
         info.flags = ParameterInfo::kCanAutomate | ParameterInfo::kIsList | ParameterInfo::kIsProgramChange;
         return kResultOk;
     }
+    if (static_cast<ParamID>(index) == kBypassParameter) {
+        copyToUtf16("Bypass", info.title, 128);
+        copyToUtf16("Bypass", info.shortTitle, 128);
+        info.stepCount = 1;
+        info.defaultNormalizedValue = 0.0;
+        info.flags = ParameterInfo::kCanAutomate | ParameterInfo::kIsBypass;
+        return kResultOk;
+    }
     const chorus::ParameterInfo* parameter = chorus::parameterInfo(index);
     copyToUtf16(parameter->name, info.title, 128);
     copyToUtf16(parameter->name, info.shortTitle, 128);
-    copyToUtf16(parameter->label, info.units, 128);
+    copyToUtf16(bridge::unitOf(index), info.units, 128);
     // Continuous, as in VST 2: the effect's own texts say what a value does.
     info.stepCount = 0;
     info.defaultNormalizedValue = defaults[index];
@@ -400,24 +462,36 @@ tresult VST3_CALL Vst3Chorus::getParamStringByValue(ParamID id, ParamValue value
     float normalized;
     if (!string || !takeNormalized(value, normalized)) return kInvalidArgument;
     if (id == kProgramParameter) {
-        copyToUtf16(bank.name(programOf(normalized)), string, 128);
+        char name[bridge::BankState::kNameLength];
+        core.programName(programOf(normalized), name);
+        copyToUtf16(name, string, 128);
+        return kResultOk;
+    }
+    if (id == kBypassParameter) {
+        copyToUtf16(bypassOf(normalized) ? "On" : "Off", string, 128);
         return kResultOk;
     }
     if (!isEffectParameter(id)) return kInvalidArgument;
-    char text[64] = "";
-    chorus::formatParameterDisplay(static_cast<int>(id), normalized, text);
+    char text[bridge::kValueTextCapacity];
+    bridge::formatValue(static_cast<int>(id), normalized, text);
     copyToUtf16(text, string, 128);
     return kResultOk;
 }
 
 tresult VST3_CALL Vst3Chorus::getParamValueByString(ParamID id, char16* string, ParamValue& value) {
-    if (!string || !isEffectParameter(id)) return kInvalidArgument;
+    if (!string || (!isEffectParameter(id) && id != kBypassParameter)) return kInvalidArgument;
     char text[64];
     int i = 0;
     for (; i < 63 && string[i]; ++i) text[i] = string[i] < 128 ? static_cast<char>(string[i]) : '?';
     text[i] = '\0';
+    if (id == kBypassParameter) {
+        const bool on = sameWord(text, "on");
+        if (!on && !sameWord(text, "off")) return kResultFalse;
+        value = on ? 1.0 : 0.0;
+        return kResultOk;
+    }
     const fpu::DefaultArithmetic arithmetic;
-    return parseValueText(static_cast<int>(id), text, value) ? kResultOk : kResultFalse;
+    return bridge::parseValueText(static_cast<int>(id), text, value) ? kResultOk : kResultFalse;
 }
 
 // The values are the effect's own from 0 to 1; the program list's plain
@@ -433,15 +507,20 @@ ParamValue VST3_CALL Vst3Chorus::plainParamToNormalized(ParamID id, ParamValue p
     return plain <= 0.0 ? 0.0 : plain >= kLastProgram ? 1.0 : plain / kLastProgram;
 }
 
+// What the host set last, until the effect has it; else the effect's own.
 ParamValue VST3_CALL Vst3Chorus::getParamNormalized(ParamID id) {
-    if (id == kProgramParameter) return normalizedProgram(bank.current());
-    return isEffectParameter(id) ? bank.value(bank.current(), static_cast<int>(id)) : 0.0;
+    ParamValue value = 0.0;
+    if (hostValues.get(id, value)) return value;
+    if (id == kProgramParameter) return normalizedProgram(core.currentProgram());
+    if (id == kBypassParameter) return core.bypassed() ? 1.0 : 0.0;
+    return isEffectParameter(id) ? core.value(static_cast<int>(id)) : 0.0;
 }
 
 // The host tells the controller a value that it also hands the processor,
 // at the frame where it belongs; applied here as well, it would reach the
 // sound early.  So a value reaches the effect from here only while the
-// plug-in is inactive, when no block will carry it.  A program chosen here
+// plug-in is inactive, when no block will carry it; until a block does,
+// the controller answers with what the host set.  A program chosen here
 // is applied at once, and the block that carries it again finds it
 // current.
 tresult VST3_CALL Vst3Chorus::setParamNormalized(ParamID id, ParamValue value) {
@@ -449,18 +528,21 @@ tresult VST3_CALL Vst3Chorus::setParamNormalized(ParamID id, ParamValue value) {
     float normalized;
     if (!takeNormalized(value, normalized)) return kInvalidArgument;
     if (id == kProgramParameter) {
-        const int program = programOf(normalized);
-        if (program != bank.current()) {
-            applyProgram(program);
-            if (handler) handler->restartComponent(kParamValuesChanged);
-        }
+        if (!core.selectProgram(programOf(normalized))) return kResultOk;
+        for (int i = 0; i < bridge::ChorusCore::kValues; ++i) hostValues.taken(static_cast<ParamID>(i));
+        if (handler) handler->restartComponent(kParamValuesChanged);
         return kResultOk;
     }
-    if (!isEffectParameter(id)) return kInvalidArgument;
-    if (!active.load()) {
-        effect.setParameter(static_cast<VstInt32>(id), normalized);
-        bank.setValue(bank.current(), static_cast<int>(id), normalized);
+    if (!isEffectParameter(id) && id != kBypassParameter) return kInvalidArgument;
+    if (active.load()) {
+        hostValues.set(id, value < 0.0 ? 0.0 : value > 1.0 ? 1.0 : value);
+        return kResultOk;
     }
+    if (id == kBypassParameter)
+        core.setBypassed(bypassOf(normalized));
+    else
+        core.setValue(static_cast<int>(id), normalized);
+    hostValues.taken(id);
     return kResultOk;
 }
 
@@ -489,9 +571,9 @@ void Vst3Chorus::editBegin(int index) {
 void Vst3Chorus::editValue(int index, float value) {
     {
         const fpu::DefaultArithmetic arithmetic;
-        effect.setParameter(index, value);
+        core.effect().setParameter(index, value);
     }
-    bank.setValue(bank.current(), index, value);
+    hostValues.taken(static_cast<ParamID>(index));
     if (handler) handler->performEdit(static_cast<ParamID>(index), value);
 }
 
@@ -525,7 +607,9 @@ tresult VST3_CALL Vst3Chorus::getProgramListInfo(int32 listIndex, ProgramListInf
 tresult VST3_CALL Vst3Chorus::getProgramName(int32 listId, int32 programIndex, char16* name) {
     if (listId != kProgramListId || programIndex < 0 || programIndex > kLastProgram || !name)
         return kInvalidArgument;
-    copyToUtf16(bank.name(programIndex), name, 128);
+    char text[bridge::BankState::kNameLength];
+    core.programName(programIndex, text);
+    copyToUtf16(text, name, 128);
     return kResultOk;
 }
 

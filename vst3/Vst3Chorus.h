@@ -1,30 +1,35 @@
 // The VST 3 plug-in: one object that is the component, the audio processor
-// and the edit controller, with the program list of its unit, around one
-// ChorusEffect.  Its calls become the effect's own operations, the ones the
-// VST 2 host interface makes: a block of a host's becomes pieces of the
-// effect's processReplacing between the frames where the host changes
-// parameters, so the output is the VST 2 plug-in's for the same values at
-// the same frames.
+// and the edit controller, with the program list of its unit, around the
+// effect as every bridge holds it (bridge::ChorusCore).  Its calls become
+// the effect's own operations, the ones the VST 2 host interface makes: a
+// block of a host's becomes pieces of the effect's processReplacing between
+// the frames where the host changes parameters, so the output is the VST 2
+// plug-in's for the same values at the same frames.  What it reports of
+// values, programs and names it reads from the effect's programs.
 #pragma once
 
 #include <atomic>
 
-#include "chorus/ChorusEffect.h"
+#include "bridge/BlockSplitter.h"
+#include "bridge/ChorusCore.h"
 #include "vst3/EditorPlatform.h"
-#include "vst3/ProgramBank.h"
+#include "vst3/HostValues.h"
 #include "vst3/abi/Component.h"
 #include "vst3/abi/Controller.h"
 #include "vst3/abi/Processor.h"
 #include "vst3/abi/Units.h"
+#include "vst3/abi/View.h"
 
 namespace vst3 {
 
 class EditorLink;
 class EditorView;
 
-// Parameter ids: the effect's nine in their VST 2 order, then the program.
+// Parameter ids: the effect's nine in their VST 2 order, then the program
+// and the bypass.
 constexpr ParamID kProgramParameter = 9;
-constexpr int32 kParameterCount = 10;
+constexpr ParamID kBypassParameter = 10;
+constexpr int32 kParameterCount = 11;
 constexpr int32 kProgramListId = 1;
 
 // IComponent and IEditController each have a setState and a getState of
@@ -46,12 +51,19 @@ struct ControllerStateCalls : IEditController {
 
 class Vst3Chorus final : public ComponentStateCalls,
                          public IAudioProcessor,
+                         public IProcessContextRequirements,
                          public ControllerStateCalls,
-                         public IUnitInfo {
+                         public IUnitInfo
+#if defined(__linux__)
+    ,
+                         public ITimerHandler
+#endif
+{
 public:
     // A new plug-in with one reference, or null when the effect, its delay
-    // line or its editor cannot be had.
-    static Vst3Chorus* create(const EditorPlatform& platform);
+    // line or its editor cannot be had.  `hostContext` is the one the host
+    // gave the factory, if any.
+    static Vst3Chorus* create(const EditorPlatform& platform, FUnknown* hostContext);
 
     // FUnknown, for every interface at once.
     tresult VST3_CALL queryInterface(const TUID iid, void** object) override;
@@ -70,7 +82,7 @@ public:
     tresult VST3_CALL getRoutingInfo(RoutingInfo& in, RoutingInfo& out) override;
     tresult VST3_CALL activateBus(int32 type, int32 direction, int32 index, TBool state) override;
     tresult VST3_CALL setActive(TBool state) override;
-    // The effect's programs (StateFormat.h).
+    // The effect's programs (bridge/StateFormat.h).
     tresult setComponentStream(IBStream* state) override;
     tresult getComponentStream(IBStream* state) override;
 
@@ -84,6 +96,9 @@ public:
     tresult VST3_CALL setProcessing(TBool state) override;
     tresult VST3_CALL process(ProcessData& data) override;
     uint32 VST3_CALL getTailSamples() override;
+
+    // IProcessContextRequirements: the effect needs nothing of the context.
+    uint32 VST3_CALL getProcessContextRequirements() override { return 0; }
 
     // IEditController
     tresult VST3_CALL setComponentState(IBStream* state) override;
@@ -125,32 +140,47 @@ public:
     void editValue(int index, float value);
     void editEnd(int index);
     // A program change made on the audio thread, reported to the host's
-    // controls from its UI thread (the editor's timer).
+    // controls from its UI thread: the plug-in's timer, or the editor's.
     void reportProgramChange();
+#if defined(__linux__)
+    // ITimerHandler, on the host's run loop.
+    void VST3_CALL onTimer() override { tick(this); }
+#endif
 
-    ChorusEffect& chorus() { return effect; }
+    ChorusEffect& chorus() { return core.effect(); }
     const EditorPlatform& editorPlatform() const { return platform; }
     EditorLink& editorLink() { return *link; }
     void viewClosed(EditorView* view);
 
 private:
-    explicit Vst3Chorus(const EditorPlatform& platform);
+    Vst3Chorus(const EditorPlatform& platform, FUnknown* hostContext);
     ~Vst3Chorus();
 
-    void applyParameter(ParamID id, ParamValue value, int32 frame, ProcessData& data);
-    void applyProgram(int program);
+    void applyChange(const bridge::Change& change, int32 frame, ProcessData& data);
     tresult loadState(IBStream* stream, bool onlyIfDifferent);
-    void applyState(const BankState& state);
+    // The timer that reports what the audio thread changed, on the host's
+    // UI thread, from initialize to terminate.
+    void startTimer(FUnknown* context);
+    void stopTimer();
+    static void tick(void* plugin);
 
     std::atomic<uint32> references{1};
-    ChorusEffect effect;
-    ProgramBank bank;
+    bridge::ChorusCore core;
     const EditorPlatform& platform;
     EditorLink* link = nullptr;  // the effect's editor, which the effect owns
     EditorView* view = nullptr;  // the one view while it exists
     IComponentHandler* handler = nullptr;
-    float defaults[9];
+    HostValues<kParameterCount> hostValues;
+    float defaults[bridge::ChorusCore::kValues];
+    void* timer = nullptr;  // the system's (Windows)
+#if defined(__linux__)
+    IRunLoop* runLoop = nullptr;  // counted, while the timer runs on it
+    IRunLoop* factoryRunLoop = nullptr;  // counted: the one the factory's host context offered
+#endif
     std::atomic<bool> active{false};
+    // Whether process calls may come: from setActive(true) and
+    // setProcessing(true) until setProcessing(false) or setActive(false).
+    std::atomic<bool> processing{false};
     std::atomic<bool> programChangedInProcess{false};
 };
 

@@ -57,6 +57,8 @@ TEST(Vst3Declarations, InterfaceIdsAreTheFormats) {
     EXPECT_ID(IPluginBase, sdk::IPluginBase);
     EXPECT_ID(IPluginFactory, sdk::IPluginFactory);
     EXPECT_ID(IPluginFactory2, sdk::IPluginFactory2);
+    EXPECT_ID(IPluginFactory3, sdk::IPluginFactory3);
+    EXPECT_ID(IProcessContextRequirements, sdkv::IProcessContextRequirements);
     EXPECT_ID(IComponent, sdkv::IComponent);
     EXPECT_ID(IAudioProcessor, sdkv::IAudioProcessor);
     EXPECT_ID(IParamValueQueue, sdkv::IParamValueQueue);
@@ -88,6 +90,9 @@ TEST(Vst3Declarations, MethodsSitInTheFormatsSlots) {
     EXPECT_SLOT(IPluginFactory, sdk::IPluginFactory, getClassInfo);
     EXPECT_SLOT(IPluginFactory, sdk::IPluginFactory, createInstance);
     EXPECT_SLOT(IPluginFactory2, sdk::IPluginFactory2, getClassInfo2);
+    EXPECT_SLOT(IPluginFactory3, sdk::IPluginFactory3, getClassInfoUnicode);
+    EXPECT_SLOT(IPluginFactory3, sdk::IPluginFactory3, setHostContext);
+    EXPECT_SLOT(IProcessContextRequirements, sdkv::IProcessContextRequirements, getProcessContextRequirements);
     EXPECT_SLOT(IComponent, sdkv::IComponent, getControllerClassId);
     EXPECT_SLOT(IComponent, sdkv::IComponent, setIoMode);
     EXPECT_SLOT(IComponent, sdkv::IComponent, getBusCount);
@@ -181,6 +186,13 @@ TEST(Vst3Declarations, StructsHaveTheFormatsLayout) {
     EXPECT_LAYOUT(PClassInfo2, sdk::PClassInfo2, vendor);
     EXPECT_LAYOUT(PClassInfo2, sdk::PClassInfo2, version);
     EXPECT_LAYOUT(PClassInfo2, sdk::PClassInfo2, sdkVersion);
+    EXPECT_SIZE(PClassInfoW, sdk::PClassInfoW);
+    EXPECT_LAYOUT(PClassInfoW, sdk::PClassInfoW, name);
+    EXPECT_LAYOUT(PClassInfoW, sdk::PClassInfoW, classFlags);
+    EXPECT_LAYOUT(PClassInfoW, sdk::PClassInfoW, subCategories);
+    EXPECT_LAYOUT(PClassInfoW, sdk::PClassInfoW, vendor);
+    EXPECT_LAYOUT(PClassInfoW, sdk::PClassInfoW, version);
+    EXPECT_LAYOUT(PClassInfoW, sdk::PClassInfoW, sdkVersion);
     EXPECT_SIZE(BusInfo, sdkv::BusInfo);
     EXPECT_LAYOUT(BusInfo, sdkv::BusInfo, channelCount);
     EXPECT_LAYOUT(BusInfo, sdkv::BusInfo, name);
@@ -209,6 +221,7 @@ TEST(Vst3Declarations, StructsHaveTheFormatsLayout) {
     EXPECT_LAYOUT(ParameterInfo, sdkv::ParameterInfo, flags);
     EXPECT_EQ(vst3::ParameterInfo::kIsProgramChange, sdkv::ParameterInfo::kIsProgramChange);
     EXPECT_EQ(vst3::ParameterInfo::kIsList, sdkv::ParameterInfo::kIsList);
+    EXPECT_EQ(vst3::ParameterInfo::kIsBypass, sdkv::ParameterInfo::kIsBypass);
     EXPECT_EQ(vst3::kParamValuesChanged, sdkv::kParamValuesChanged);
     EXPECT_SIZE(UnitInfo, sdkv::UnitInfo);
     EXPECT_LAYOUT(UnitInfo, sdkv::UnitInfo, name);

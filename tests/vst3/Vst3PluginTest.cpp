@@ -6,8 +6,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <clocale>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "host/FloatingPointControl.h"
@@ -24,6 +27,11 @@ std::string text(const char16* utf16) {
     std::string ascii;
     for (int i = 0; i < 128 && utf16[i]; ++i) ascii += static_cast<char>(utf16[i]);
     return ascii;
+}
+
+std::vector<char16> utf16(const char* ascii) {
+    std::vector<char16> result(ascii, ascii + std::strlen(ascii) + 1);
+    return result;
 }
 
 // Deterministic test material: a float in [0, 1) with 24 bits, so that the
@@ -231,7 +239,7 @@ TEST_F(Vst3Plugin, ParametersAndProgramsAsTheHostSeesThem) {
     Instance plugin(factory);
     ComponentHandler handler;
     plugin.controller->setComponentHandler(&handler);
-    ASSERT_EQ(plugin.controller->getParameterCount(), 10);
+    ASSERT_EQ(plugin.controller->getParameterCount(), 11);
     const char* names[9] = {"Filter", "Cutoff", "Rate", "Depth", "Predelay", "Phase", "Dry", "Wet", "Voices"};
     const double defaults[9] = {1.0, 0.0, 0.05f, 0.15f, 0.15f, 0.0, 0.5, 0.5, 0.5};
     for (int i = 0; i < 9; ++i) {
@@ -248,6 +256,13 @@ TEST_F(Vst3Plugin, ParametersAndProgramsAsTheHostSeesThem) {
     EXPECT_EQ(program.stepCount, 15);
     EXPECT_EQ(program.flags & (ParameterInfo::kIsProgramChange | ParameterInfo::kIsList),
               ParameterInfo::kIsProgramChange | ParameterInfo::kIsList);
+    // The bypass as hosts look for it: one toggle, automatable, off.
+    ParameterInfo bypass{};
+    ASSERT_EQ(plugin.controller->getParameterInfo(10, bypass), kResultOk);
+    EXPECT_EQ(bypass.id, 10u);
+    EXPECT_EQ(bypass.flags, ParameterInfo::kIsBypass | ParameterInfo::kCanAutomate);
+    EXPECT_EQ(bypass.stepCount, 1);
+    EXPECT_EQ(plugin.controller->getParamNormalized(10), 0.0);
 
     // The effect's own texts, for any value.
     String128 string = {};
@@ -257,22 +272,6 @@ TEST_F(Vst3Plugin, ParametersAndProgramsAsTheHostSeesThem) {
     EXPECT_EQ(text(string), "4");
     plugin.controller->getParamStringByValue(1, 1.0, string);
     EXPECT_EQ(text(string), "16000");
-    // And back: a typed text lands where the effect shows that text.
-    const struct {
-        ParamID id;
-        const char* typed;
-        const char* shown;
-    } typed[] = {{0, "high pass", "High pass"}, {1, "1672 Hz", "1672"}, {2, "1.3", "1.3"}, {3, "30", "30.0"},
-                 {4, "10", "10"}, {5, "Reverse", "Reverse"}, {6, "-6.0", "-6.0"}, {7, "-oo", "-oo"}, {8, "4", "4"}};
-    for (const auto& t : typed) {
-        char16 utf16[64] = {};
-        for (int c = 0; t.typed[c]; ++c) utf16[c] = static_cast<char16>(t.typed[c]);
-        ParamValue value = -1.0;
-        ASSERT_EQ(plugin.controller->getParamValueByString(t.id, utf16, value), kResultOk) << t.typed;
-        plugin.controller->getParamStringByValue(t.id, value, string);
-        EXPECT_EQ(text(string), t.shown) << t.typed;
-    }
-
     // The program list: sixteen slots, each named as the effect names it.
     UnitInfo unit{};
     ASSERT_EQ(plugin.units->getUnitInfo(0, unit), kResultOk);
@@ -319,7 +318,7 @@ TEST_F(Vst3Plugin, StateRoundTripsExactlyAndBadStreamsChangeNothing) {
     MemoryStream written({}, 5);
     ASSERT_EQ(source.component->getState(&written), kResultOk);
     const std::vector<unsigned char> saved = written.bytes;
-    ASSERT_EQ(saved.size(), 1100u);
+    ASSERT_EQ(saved.size(), 1104u);
 
     // Read through one that gives seven a call.
     Instance restored(factory);
@@ -332,17 +331,29 @@ TEST_F(Vst3Plugin, StateRoundTripsExactlyAndBadStreamsChangeNothing) {
     MemoryStream again(saved);
     EXPECT_EQ(restored.controller->setComponentState(&again), kResultOk);
 
+    // What the first release saved, version 1 without the flags word, still
+    // loads, and saves as the same state.
+    std::vector<unsigned char> first(saved);
+    first[4] = 1;
+    first.erase(first.begin() + 12, first.begin() + 16);
+    Instance older(factory);
+    MemoryStream firstStream(first);
+    ASSERT_EQ(older.component->setState(&firstStream), kResultOk);
+    EXPECT_EQ(older.state(), saved);
+
     // Refused with nothing changed: short, foreign, newer, and corrupt.
     Instance fresh(factory);
     const std::vector<unsigned char> before = fresh.state();
     std::vector<std::vector<unsigned char>> bad;
-    for (std::size_t length : {0, 3, 11, 12, 600, 1099}) bad.emplace_back(saved.begin(), saved.begin() + length);
+    for (std::size_t length : {0, 3, 7, 8, 15, 600, 1103}) bad.emplace_back(saved.begin(), saved.begin() + length);
     bad.push_back(saved), bad.back()[0] = 'X';             // another format
-    bad.push_back(saved), bad.back()[4] = 2;               // a newer version
+    bad.push_back(saved), bad.back()[4] = 3;               // a newer version
     bad.push_back(saved), bad.back()[8] = 16;              // no such program
+    bad.push_back(saved), bad.back()[12] = 2;              // a flag this version does not know
     bad.push_back(saved);                                  // a name without its end
-    std::memset(bad.back().data() + 12, 'A', 32);
-    bad.push_back(saved), bad.back()[12 + 32 + 3] = 0x7F;  // a value beyond 1 (NaN)
+    std::memset(bad.back().data() + 16, 'A', 32);
+    bad.push_back(saved), bad.back()[16 + 32 + 3] = 0x7F;  // a value beyond 1 (NaN)
+    bad.push_back(first), bad.back().pop_back();           // version 1, short
     for (const std::vector<unsigned char>& bytes : bad) {
         MemoryStream stream(bytes);
         EXPECT_EQ(fresh.component->setState(&stream), kResultFalse) << bytes.size() << " bytes";
@@ -424,6 +435,298 @@ TEST_F(Vst3Plugin, TheHostsFloatingPointSettingsComeBack) {
     check("getTailSamples");
     fpu::restoreMxcsr(savedMxcsr);
     fpu::setControlWord(savedControl);
+}
+
+// What the format's validator checks and our host did not: the process
+// context (none needed), and output silence flags that say exactly which
+// channel's block is all zeros, whatever the input's flags claim.
+TEST_F(Vst3Plugin, ProcessContextAndSilenceFlagsAreTheFormats) {
+    Instance plugin(factory);
+    void* object = nullptr;
+    ASSERT_EQ(plugin.component->queryInterface(bytesOf(IProcessContextRequirements::iid).bytes, &object), kResultOk);
+    auto* requirements = static_cast<IProcessContextRequirements*>(object);
+    EXPECT_EQ(requirements->getProcessContextRequirements(), 0u);
+    requirements->release();
+
+    plugin.start(kSampleRate, 256);
+    float silence[2][256] = {};
+    float out[2][256];
+    EXPECT_EQ(plugin.process(silence[0], silence[1], out[0], out[1], 256, nullptr, nullptr, 3), 3u);
+    // Sound on the left reaches both sides through the voices, at once on
+    // the left; a right channel that is silent so far says so.
+    std::vector<float> left(256, 0.0f);
+    left[200] = 0.5f;
+    EXPECT_EQ(plugin.process(left.data(), silence[1], out[0], out[1], 256, nullptr, nullptr, 2), 2u);
+    // Flags that claim silence where there is sound change nothing.
+    Instance honest(factory), lying(factory);
+    honest.start(kSampleRate, 256);
+    lying.start(kSampleRate, 256);
+    Random random{5};
+    for (int block = 0; block < 40; ++block) {
+        float in[2][256], expected[2][256];
+        for (int i = 0; i < 256; ++i) in[0][i] = random.unit() - 0.5f, in[1][i] = random.unit() - 0.5f;
+        EXPECT_EQ(honest.process(in[0], in[1], expected[0], expected[1], 256, nullptr, nullptr, 0), 0u);
+        EXPECT_EQ(lying.process(in[0], in[1], out[0], out[1], 256, nullptr, nullptr, 3), 0u);
+        ASSERT_EQ(std::memcmp(out, expected, sizeof out), 0) << "block " << block;
+    }
+    // After the sound has died away, the blocks are zeros again, and flagged.
+    uint64 flags = 0;
+    for (int block = 0; block < 200 && flags != 3; ++block)
+        flags = honest.process(silence[0], silence[1], out[0], out[1], 256, nullptr, nullptr, 3);
+    EXPECT_EQ(flags, 3u);
+}
+
+// While bypassed the output is the input, bit for bit, from the frame the
+// bypass switches on to the frame it switches off; the effect runs on
+// underneath, so that afterwards the output is what it would have been
+// without the bypass.  The bypass is saved and loaded with the state.
+TEST_F(Vst3Plugin, BypassPassesTheInputExactlyFromTheFrameItSwitches) {
+    constexpr int kFrames = 4096;
+    constexpr int kOn = 1000, kOff = 2900;  // inside blocks of 256
+    Random random{11};
+    std::vector<float> in(2 * kFrames);
+    for (float& sample : in) sample = random.unit() - 0.5f;
+    // Bits no arithmetic would keep, while bypassed: a signalling NaN with
+    // a payload, a denormal, negative zero.
+    const std::uint32_t odd[3] = {0x7F800123u, 0x00000001u, 0x80000000u};
+    for (int i = 0; i < 3; ++i) std::memcpy(&in[kOn + 7 + i], &odd[i], 4);
+
+    Instance reference(factory), plugin(factory);
+    reference.start(kSampleRate, 256);
+    plugin.start(kSampleRate, 256);
+    std::vector<float> expected(2 * kFrames), out(in);  // the plug-in's in place
+    for (int start = 0; start < kFrames; start += 256) {
+        reference.process(&in[start], &in[kFrames + start], &expected[start], &expected[kFrames + start], 256);
+        ParameterChanges changes;
+        if (kOn >= start && kOn < start + 256) changes.add(10, kOn - start, 1.0);
+        if (kOff >= start && kOff < start + 256) changes.add(10, kOff - start, 0.0);
+        plugin.process(&out[start], &out[kFrames + start], &out[start], &out[kFrames + start], 256, &changes);
+    }
+    for (int c = 0; c < 2; ++c)
+        for (int f = 0; f < kFrames; ++f) {
+            const float* want = f >= kOn && f < kOff ? &in[c * kFrames + f] : &expected[c * kFrames + f];
+            ASSERT_EQ(std::memcmp(&out[c * kFrames + f], want, 4), 0) << "channel " << c << ", frame " << f;
+        }
+
+    ParameterChanges on;
+    on.add(10, 0, 1.0);
+    plugin.process(nullptr, nullptr, nullptr, nullptr, 0, &on);
+    const std::vector<unsigned char> saved = plugin.state();
+    Instance restored(factory);
+    ASSERT_EQ(restored.load(saved), kResultOk);
+    EXPECT_EQ(restored.controller->getParamNormalized(10), 1.0);
+    restored.start(kSampleRate, 256);
+    std::vector<float> through(2 * 256);
+    restored.process(&in[0], &in[kFrames], &through[0], &through[256], 256);
+    EXPECT_EQ(std::memcmp(&through[0], &in[0], 256 * 4), 0);
+    EXPECT_EQ(std::memcmp(&through[256], &in[kFrames], 256 * 4), 0);
+}
+
+// A locale whose decimal separator is a comma, as hosts built on some
+// toolkits set it from the user's; made for the test where the machine
+// has none.  False when none can be had.
+bool useCommaLocale() {
+    const char* names[] = {"de_DE.UTF-8", "de_DE.utf8", "German_Germany.1252", "de-DE", "German"};
+    auto tryNames = [&] {
+        for (const char* name : names)
+            if (std::setlocale(LC_ALL, name) && std::localeconv()->decimal_point[0] == ',') return true;
+        return false;
+    };
+    if (tryNames()) return true;
+#if !defined(_WIN32)
+    char folder[] = "/tmp/velorin-locale-XXXXXX";
+    if (mkdtemp(folder)) {
+        const std::string command = std::string("localedef -i de_DE -f UTF-8 ") + folder + "/de_DE.UTF-8 2>/dev/null";
+        if (std::system(command.c_str()) == 0) {
+            setenv("LOCPATH", folder, 1);
+            if (tryNames()) return true;
+        }
+    }
+#endif
+    std::setlocale(LC_ALL, "C");
+    return false;
+}
+
+// What a user types lands where the effect shows that text, with a decimal
+// point or a decimal comma, in the C locale and in a comma locale alike;
+// and the texts shown are the same in both.
+TEST_F(Vst3Plugin, TypedValuesReadTheSameInAnyLocale) {
+    Instance plugin(factory);
+    const struct {
+        ParamID id;
+        const char* typed;
+        const char* shown;
+    } typed[] = {{0, "high pass", "High pass"}, {1, "1672 Hz", "1672"}, {2, "1.3", "1.3"}, {2, "1,3", "1.3"},
+                 {3, "30", "30.0"},  {3, "27.5 %", "27.5"},  {4, "10", "10"},  {5, "Reverse", "Reverse"},
+                 {6, "-6.5", "-6.5"}, {6, "-6,5 dB", "-6.5"}, {7, "-oo", "-oo"}, {8, "4", "4"},
+                 {10, "On", "On"},   {10, "off", "Off"}};
+    auto check = [&](const char* where) {
+        for (const auto& t : typed) {
+            ParamValue value = -1.0;
+            ASSERT_EQ(plugin.controller->getParamValueByString(t.id, utf16(t.typed).data(), value), kResultOk)
+                << t.typed << " " << where;
+            String128 string = {};
+            plugin.controller->getParamStringByValue(t.id, value, string);
+            EXPECT_EQ(text(string), t.shown) << t.typed << " " << where;
+        }
+        ParamValue value = -1.0;
+        EXPECT_EQ(plugin.controller->getParamValueByString(2, utf16("fast").data(), value), kResultFalse) << where;
+    };
+    check("in the C locale");
+    if (!useCommaLocale()) GTEST_SKIP() << "no locale with a decimal comma could be had";
+    check("in a locale with a decimal comma");
+    std::setlocale(LC_ALL, "C");
+}
+
+// The controller answers what the host set, before any block carries it
+// to the effect; a program change that automation makes reaches the host
+// from its UI thread with no editor open (the host's run loop, Windows'
+// message loop).
+TEST_F(Vst3Plugin, ControllerAndHostStayInStepWithoutAnEditor) {
+    HostContext context;
+    Instance plugin(factory, &context);
+    ComponentHandler handler;
+    plugin.controller->setComponentHandler(&handler);
+    plugin.start(kSampleRate, 256);
+    ASSERT_EQ(plugin.controller->setParamNormalized(3, 0.7), kResultOk);
+    ASSERT_EQ(plugin.controller->setParamNormalized(10, 1.0), kResultOk);
+    EXPECT_EQ(plugin.controller->getParamNormalized(3), 0.7);
+    EXPECT_EQ(plugin.controller->getParamNormalized(10), 1.0);
+    ParameterChanges changes;
+    changes.add(3, 0, 0.7);
+    changes.add(10, 0, 1.0);
+    plugin.process(nullptr, nullptr, nullptr, nullptr, 0, &changes);
+    EXPECT_EQ(plugin.controller->getParamNormalized(3), static_cast<double>(0.7f));
+    EXPECT_EQ(plugin.controller->getParamNormalized(10), 1.0);
+
+    changes.clear();
+    changes.add(9, 0, 4.0 / 15.0);
+    plugin.process(nullptr, nullptr, nullptr, nullptr, 0, &changes);
+    EXPECT_EQ(plugin.controller->getParamNormalized(9), 4.0 / 15.0);
+    EXPECT_EQ(plugin.controller->getParamNormalized(3), static_cast<double>(0.15f));
+    handler.calls.clear();
+    runUiThread(context, 300);
+    ASSERT_EQ(handler.calls.size(), 1u) << "one restart request, from the UI thread";
+    EXPECT_EQ(handler.calls[0].what, 'r');
+    EXPECT_EQ(handler.calls[0].id, static_cast<ParamID>(kParamValuesChanged));
+    plugin.controller->setComponentHandler(nullptr);
+}
+
+// Bytes as hosts saved them for the VST 2 plug-in, written here from the
+// format's description: big-endian words, programs of 28-byte names and
+// nine floats.
+struct Vst2Writer {
+    std::vector<unsigned char> bytes;
+    void word(std::uint32_t w) {
+        for (int shift = 24; shift >= 0; shift -= 8) bytes.push_back(static_cast<unsigned char>(w >> shift));
+    }
+    void tag(const char* four) { bytes.insert(bytes.end(), four, four + 4); }
+    void program(const char* name, const float* values, int count = 9, const char* kind = "FxCk") {
+        tag("CcnK"), word(static_cast<std::uint32_t>(48 + 4 * count)), tag(kind), word(1), tag("Vlr2"), word(1),
+            word(static_cast<std::uint32_t>(count));
+        char field[28] = {};
+        std::memcpy(field, name, strnlen(name, sizeof field));
+        bytes.insert(bytes.end(), field, field + 28);
+        for (int i = 0; i < count; ++i) {
+            std::uint32_t bits;
+            std::memcpy(&bits, &values[i], 4);
+            word(bits);
+        }
+    }
+    void bankHeader(const char* id, int version, int current, const char* kind = "FxBk") {
+        tag("CcnK"), word(1620), tag(kind), word(static_cast<std::uint32_t>(version)), tag(id), word(1), word(16);
+        word(static_cast<std::uint32_t>(current));
+        bytes.insert(bytes.end(), 124, 0);
+    }
+    void wrapper(bool bypass) { tag("VstW"), word(8), word(1), word(bypass ? 1 : 0); }
+};
+
+// Our state as it should read: version 2, every slot bit for bit.
+std::vector<unsigned char> ownState(int current, bool bypass, const std::vector<std::string>& names,
+                                    const std::vector<float>& values) {
+    std::vector<unsigned char> bytes = {'V', 'L', 'R', '2', 2, 0, 0, 0, static_cast<unsigned char>(current), 0, 0, 0,
+                                        static_cast<unsigned char>(bypass), 0, 0, 0};
+    for (int p = 0; p < 16; ++p) {
+        char name[32] = {};
+        std::strncpy(name, names[p].c_str(), 31);
+        bytes.insert(bytes.end(), name, name + 32);
+        for (int i = 0; i < 9; ++i) {
+            unsigned char le[4];
+            std::memcpy(le, &values[9 * p + i], 4);
+            bytes.insert(bytes.end(), le, le + 4);
+        }
+    }
+    return bytes;
+}
+
+// The VST 2 plug-in's bank and single program, with and without the
+// header hosts add when they swap in the VST 3 plug-in: values and names
+// land in the slots bit for bit, the current program and the bypass come
+// back.  Anything else is refused with nothing changed.
+TEST_F(Vst3Plugin, Vst2ProjectsCarryOver) {
+    Random random{2006};
+    std::vector<std::string> names;
+    std::vector<float> values;
+    for (int p = 0; p < 16; ++p) {
+        names.push_back(p == 3 ? "A name of twenty-eight chars" : "Program " + std::to_string(p));
+        for (int i = 0; i < 9; ++i) values.push_back(random.unit());
+    }
+    values[0] = 1.0f, values[1] = 0.0f;
+    Vst2Writer bank;
+    bank.bankHeader("Vlr2", 2, 7);
+    for (int p = 0; p < 16; ++p) bank.program(names[p].c_str(), &values[9 * p]);
+    Vst2Writer wrapped;
+    wrapped.wrapper(true);
+    wrapped.bytes.insert(wrapped.bytes.end(), bank.bytes.begin(), bank.bytes.end());
+
+    for (const auto& [bytes, bypass] : {std::pair(bank.bytes, false), std::pair(wrapped.bytes, true)}) {
+        Instance plugin(factory);
+        ASSERT_EQ(plugin.load(bytes), kResultOk);
+        EXPECT_EQ(plugin.state(), ownState(7, bypass, names, values));
+        EXPECT_EQ(plugin.controller->getParamNormalized(9), 7.0 / 15.0);
+        EXPECT_EQ(plugin.controller->getParamNormalized(2), values[9 * 7 + 2]);
+    }
+
+    // A single program replaces the current slot alone.
+    const float one[9] = {0.0f, 0.25f, 0.125f, 1.0f, 0.5f, 1.0f, 0.75f, 0.0625f, 1.0f};
+    Vst2Writer program;
+    program.wrapper(false);
+    program.program("Solo", one);
+    Instance plugin(factory);
+    plugin.controller->setParamNormalized(9, 2.0 / 15.0);
+    ASSERT_EQ(plugin.load(program.bytes), kResultOk);
+    std::vector<std::string> expectedNames(16, "Default ");
+    std::vector<float> expectedValues;
+    for (int p = 0; p < 16; ++p)
+        for (double v : {1.0, 0.0, 0.05f + 0.0, 0.15f + 0.0, 0.15f + 0.0, 0.0, 0.5, 0.5, 0.5})
+            expectedValues.push_back(static_cast<float>(v));
+    expectedNames[2] = "Solo";
+    std::copy(one, one + 9, expectedValues.begin() + 18);
+    EXPECT_EQ(plugin.state(), ownState(2, false, expectedNames, expectedValues));
+    program.bytes.erase(program.bytes.begin(), program.bytes.begin() + 16);
+    EXPECT_EQ(plugin.load(program.bytes), kResultOk) << "without the header";
+
+    // Refused, nothing changed: another plug-in's bank, a truncated one, one
+    // kept as a chunk, a program of eight values, a value beyond 1.
+    std::vector<std::vector<unsigned char>> bad;
+    Vst2Writer foreign;
+    foreign.bankHeader("Abcd", 2, 0);
+    for (int p = 0; p < 16; ++p) foreign.program("", &values[9 * p]);
+    bad.push_back(foreign.bytes);
+    for (std::size_t length : {3, 60, 300, 1619}) bad.emplace_back(bank.bytes.begin(), bank.bytes.begin() + length);
+    Vst2Writer chunk;
+    chunk.bankHeader("Vlr2", 2, 0, "FBCh");
+    chunk.word(4), chunk.word(0);
+    bad.push_back(chunk.bytes);
+    Vst2Writer short8;
+    short8.program("Eight", one, 8);
+    bad.push_back(short8.bytes);
+    bad.push_back(program.bytes), bad.back()[bad.back().size() - 4] = 0x3F, bad.back()[bad.back().size() - 3] = 0xC0;
+    const std::vector<unsigned char> before = plugin.state();
+    for (const auto& bytes : bad) {
+        EXPECT_EQ(plugin.load(bytes), kResultFalse) << bytes.size() << " bytes";
+        EXPECT_EQ(plugin.state(), before);
+    }
 }
 
 }  // namespace

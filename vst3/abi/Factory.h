@@ -39,6 +39,19 @@ struct PClassInfo2 {
     char sdkVersion[64];
 };
 
+// PClassInfo2 with the texts a user reads in UTF-16.
+struct PClassInfoW {
+    TUID cid;
+    int32 cardinality;
+    char category[32];
+    char16 name[64];
+    uint32 classFlags;
+    char subCategories[128];
+    char16 vendor[64];
+    char16 version[64];
+    char16 sdkVersion[64];
+};
+
 struct IPluginFactory : FUnknown {
     static constexpr Uid iid = {0x7A4D811C, 0x52114A1F, 0xAED9D2EE, 0x0B43BF9F};
     virtual tresult VST3_CALL getFactoryInfo(PFactoryInfo* info) = 0;
@@ -50,6 +63,14 @@ struct IPluginFactory : FUnknown {
 struct IPluginFactory2 : IPluginFactory {
     static constexpr Uid iid = {0x0007B650, 0xF24B4C0B, 0xA464EDB9, 0xF00B2ABB};
     virtual tresult VST3_CALL getClassInfo2(int32 index, PClassInfo2* info) = 0;
+};
+
+// The host hands the factory its context, where a Linux host offers its
+// run loop to plug-ins without an editor.
+struct IPluginFactory3 : IPluginFactory2 {
+    static constexpr Uid iid = {0x4555A2AB, 0xC1234E57, 0x9B122910, 0x36878931};
+    virtual tresult VST3_CALL getClassInfoUnicode(int32 index, PClassInfoW* info) = 0;
+    virtual tresult VST3_CALL setHostContext(FUnknown* context) = 0;
 };
 
 }  // namespace vst3

@@ -83,4 +83,11 @@ struct IAudioProcessor : FUnknown {
     virtual uint32 VST3_CALL getTailSamples() = 0;
 };
 
+// What a processor needs of the host's process context (transport, tempo,
+// time): flags, none of which a plug-in may then rely on.
+struct IProcessContextRequirements : FUnknown {
+    static constexpr Uid iid = {0x2A654303, 0xEF764E3D, 0x95B5FE83, 0x730EF6D0};
+    virtual uint32 VST3_CALL getProcessContextRequirements() = 0;
+};
+
 }  // namespace vst3
