@@ -1,7 +1,10 @@
 // A window system under the editor: the window inside the host's, its
 // events delivered to the editor core, and the core's window services
 // (EditorWindow).  Win32 (editor/win32) and X11 (editor/x11) implement it;
-// the plug-in's assembly chooses one.
+// the plug-in's assembly chooses one.  A host may close the editor inside
+// any call that an event leads to: a backend stops handling the event when
+// the core answers that its window is no longer open, and tells the core
+// of a close only after its window is gone (EditorCore.h).
 #pragma once
 
 #include "editor/EditorCore.h"

@@ -14,11 +14,20 @@ void showDark(EditorCanvas& canvas, Face face, const layout::Area& area) { canva
 }  // namespace
 
 void EditorCore::opened() {
+    ++session;
+    open = true;
     drag.end();
     dataBlank = true;
 }
 
-void EditorCore::closed() { endDrag(); }
+// The events on their way see the new count before the gesture's end is
+// told, in case the host reopens the window inside that call.
+void EditorCore::closed() {
+    ++session;
+    open = false;
+    drag.end();
+    endGesture(session);
+}
 
 void EditorCore::paintBackground(EditorCanvas& canvas) const { canvas.copyFace(Face::skin, kWholeWindow, 0, 0); }
 
@@ -59,25 +68,35 @@ void EditorCore::tick() {
     window.endDrawing(canvas);
 }
 
-void EditorCore::mouseDown(int x, int y) {
-    endDrag();
+// A button press is a gesture of one value, so that hosts that record
+// gestures hear it as they hear a knob's.
+bool EditorCore::mouseDown(int x, int y) {
+    const unsigned visit = session;
+    if (!stillOpen(visit) || !endDrag(visit)) return false;
     const controls::MouseAction action = drag.press(x, y);
     if (action.kind == controls::MouseAction::kGrabKnob) {
-        model.beginGesture(action.parameter);
+        if (!beginGesture(action.parameter, visit)) return false;
         window.captureMouse();
-        mouseMove(x, y);  // the knob jumps to the pointer's direction at once
-    } else if (action.kind == controls::MouseAction::kPressButton) {
+        return stillOpen(visit) && mouseMove(x, y);  // the knob jumps to the pointer's direction at once
+    }
+    if (action.kind == controls::MouseAction::kPressButton) {
+        if (!beginGesture(action.parameter, visit)) return false;
         model.pressValue(action.parameter, action.value);
+        if (!stillOpen(visit) || !endGesture(visit)) return false;
         window.invalidate(action.button->pairFirst, false);
         window.invalidate(action.button->pairSecond, false);
     }
+    return true;
 }
 
-void EditorCore::mouseMove(int x, int y) {
+bool EditorCore::mouseMove(int x, int y) {
+    const unsigned visit = session;
+    if (!stillOpen(visit)) return false;
     const controls::MouseAction action = drag.move(x, y);
     switch (action.kind) {
     case controls::MouseAction::kSetKnob:
         model.gestureValue(action.parameter, action.value);
+        if (!stillOpen(visit)) return false;
         showParameterValue(action.parameter);
         window.invalidate(controls::knobSquare(*action.knob), true);
         break;
@@ -90,23 +109,44 @@ void EditorCore::mouseMove(int x, int y) {
     default:
         break;
     }
+    return true;
 }
 
 // The DATA display keeps its text until the next move.
-void EditorCore::mouseUp() {
-    endDrag();
+bool EditorCore::mouseUp() {
+    const unsigned visit = session;
+    if (!stillOpen(visit) || !endDrag(visit)) return false;
     window.releaseMouse();
+    return true;
 }
 
-void EditorCore::captureLost() { endDrag(); }
+bool EditorCore::captureLost() {
+    const unsigned visit = session;
+    return stillOpen(visit) && endDrag(visit);
+}
 
-// The drag is over before the gesture's end is told: a host may close the
-// window from inside that call, which ends the drag again.
-void EditorCore::endDrag() {
-    if (!drag.dragging()) return;
-    const int control = drag.control();
+// The gesture is open before its begin is told: a host that closes the
+// window inside that call hears its end from closed().
+bool EditorCore::beginGesture(int parameter, unsigned visit) {
+    gesture = parameter;
+    model.beginGesture(parameter);
+    return stillOpen(visit);
+}
+
+// The gesture is over before its end is told, so that a host closing the
+// window inside that call does not hear it end twice.
+bool EditorCore::endGesture(unsigned visit) {
+    if (gesture < 0) return true;
+    const int parameter = gesture;
+    gesture = -1;
+    model.endGesture(parameter);
+    return stillOpen(visit);
+}
+
+bool EditorCore::endDrag(unsigned visit) {
+    if (!drag.dragging()) return true;
     drag.end();
-    model.endGesture(control);
+    return endGesture(visit);
 }
 
 void EditorCore::parameterChanged(int parameter) {

@@ -4,6 +4,19 @@
 // is shown.  A window system's backend delivers the window's events here
 // and hands it canvases to draw on (EditorWindow, EditorCanvas); the effect
 // is reached through an EditorModel.
+//
+// Every call out may be the last.  The model's edits (a gesture's begin,
+// its values, its end) reach the host, and a host may close the editor
+// inside any of them, or close it and open it again at once: to rebuild
+// its own window, on a "close on change" setting, from a script.  So the
+// window events below answer whether the window that delivered the event
+// is still open.  After each call out the core looks whether the window
+// was closed meanwhile, and if so stops and answers false; a backend that
+// hears false returns at once, touching neither itself nor the core for
+// that event.  closed() ends whatever gesture the host heard begin, so
+// every begin has exactly one end and nothing follows it.  The model's
+// reads (values, texts, the clip report) never call the host, so painting
+// and the tick need no such answer.
 #pragma once
 
 #include "editor/EditorCanvas.h"
@@ -25,8 +38,11 @@ public:
 
     // A new window: no drag, and the DATA box blank as the skin shows it.
     void opened();
-    // The window is going: a drag in progress ends, and its gesture with
-    // it, so that a host never holds a begun gesture that has no end.
+    // The window is gone (closed, or destroyed by the host): a gesture in
+    // progress ends, so that a host never holds a begun gesture that has no
+    // end, and the events still on their way stop at their next call out.
+    // A backend calls it last, after its window is gone, since a host may
+    // open the editor again inside the gesture's end.
     void closed();
 
     // A repaint, on the window's thread: first the skin where the area is
@@ -42,12 +58,13 @@ public:
     void tick();
 
     // The left button and the pointer, in window pixels; during a drag the
-    // pointer may lie outside the window, left of or above it too.
-    void mouseDown(int x, int y);
-    void mouseMove(int x, int y);
-    void mouseUp();
+    // pointer may lie outside the window, left of or above it too.  Each
+    // answers whether the window is still open (see above).
+    bool mouseDown(int x, int y);
+    bool mouseMove(int x, int y);
+    bool mouseUp();
     // Another window took the mouse: a drag ends.
-    void captureLost();
+    bool captureLost();
 
     // The effect's notices, from any thread: a parameter's control, or the
     // whole window after a program change, is painted again.
@@ -55,14 +72,26 @@ public:
     void programChanged();
 
 private:
+    // Whether the window that an event came from, in `session`, is still
+    // open.
+    bool stillOpen(unsigned visit) const { return open && session == visit; }
+    bool beginGesture(int parameter, unsigned visit);
+    bool endGesture(unsigned visit);
+    bool endDrag(unsigned visit);
     void showParameterValue(int parameter);
     void showDataText(const char* text);
     void drawDataText(const char* text);
-    void endDrag();
 
     EditorModel& model;
     EditorWindow& window;
     controls::KnobDrag drag;
+    // The parameter whose gesture the host heard begin and not yet end, or
+    // -1.
+    int gesture = -1;
+    // Counts the window's openings and closings: an event notes it first,
+    // and a different count after a call out means its window is gone.
+    unsigned session = 0;
+    bool open = false;
     // The DATA box was last drawn blank (a new window shows it blank).
     bool dataBlank = true;
 };

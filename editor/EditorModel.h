@@ -20,11 +20,12 @@ public:
 
     // A knob drag: the gesture's begin, each value the pointer gives, its
     // end.  The host hears of every value, so that it can record the move.
+    // A host may close the editor inside any of these (EditorCore.h).
     virtual void beginGesture(int parameter) = 0;
     virtual void gestureValue(int parameter, float value) = 0;
     virtual void endGesture(int parameter) = 0;
 
-    // A button press: one value at once.
+    // A button press: one value, between a gesture's begin and end.
     virtual void pressValue(int parameter, float value) = 0;
 
     // Whether a block clipped since the last call.

@@ -20,6 +20,18 @@ void Lv2Ui::portEvent(std::uint32_t port, std::uint32_t bufferSize, std::uint32_
 }
 
 int Lv2Ui::idle() {
+    ++idleCalls;
     window.idle();
-    return window.windowId() ? 0 : 1;
+    --idleCalls;
+    if (!destroyed) return window.windowId() ? 0 : 1;
+    if (idleCalls == 0) delete this;
+    return 1;
+}
+
+void Lv2Ui::destroy() {
+    window.close();
+    if (idleCalls > 0)
+        destroyed = true;
+    else
+        delete this;
 }

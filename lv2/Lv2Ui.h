@@ -15,11 +15,13 @@ class Lv2Ui {
 public:
     Lv2Ui(LV2UI_Write_Function write, LV2UI_Controller controller, const LV2UI_Touch* touch)
         : model(write, controller, touch), core(model, window) {}
-    // The window goes first, while the core and the model it ends a drag
-    // through are still there.
-    ~Lv2Ui() { window.close(); }
     Lv2Ui(const Lv2Ui&) = delete;
     Lv2Ui& operator=(const Lv2Ui&) = delete;
+
+    // The host's cleanup.  It may come from inside a port write or a touch
+    // that the UI's own idle call made: the window closes at once, and the
+    // instance goes when that idle call returns.
+    void destroy();
 
     // Opens the window inside `parent`; false when it cannot.
     bool open(void* parent) { return window.open(parent, core); }
@@ -31,6 +33,12 @@ public:
     int idle();
 
 private:
+    // The window goes first, while the core and the model it ends a drag
+    // through are still there.
+    ~Lv2Ui() { window.close(); }
+
+    int idleCalls = 0;  // in progress, nested ones included
+    bool destroyed = false;
     Lv2UiModel model;
     editor::X11EditorWindow window;
     editor::EditorCore core;

@@ -30,7 +30,7 @@ LV2UI_Handle instantiate(const LV2UI_Descriptor*, const char* pluginUri, const c
     Lv2Ui* ui = new (std::nothrow) Lv2Ui(write, controller, touch);
     if (!ui) return nullptr;
     if (!ui->open(parent)) {
-        delete ui;
+        ui->destroy();
         return nullptr;
     }
     if (const auto* resize = static_cast<const LV2UI_Resize*>(feature(features, LV2_UI__resize)))
@@ -39,7 +39,7 @@ LV2UI_Handle instantiate(const LV2UI_Descriptor*, const char* pluginUri, const c
     return ui;
 }
 
-void cleanup(LV2UI_Handle handle) { delete instanceOf(handle); }
+void cleanup(LV2UI_Handle handle) { instanceOf(handle)->destroy(); }
 
 void portEvent(LV2UI_Handle handle, uint32_t port, uint32_t bufferSize, uint32_t format, const void* buffer) {
     instanceOf(handle)->portEvent(port, bufferSize, format, buffer);

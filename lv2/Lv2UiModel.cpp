@@ -52,11 +52,7 @@ void Lv2UiModel::endGesture(int parameter) {
         touch->touch(touch->handle, lv2port::kFirstControl + static_cast<std::uint32_t>(parameter), false);
 }
 
-void Lv2UiModel::pressValue(int parameter, float value) {
-    beginGesture(parameter);
-    write(parameter, value);
-    endGesture(parameter);
-}
+void Lv2UiModel::pressValue(int parameter, float value) { write(parameter, value); }
 
 // The port value whose conversion gives the control's value; the UI shows
 // it at once, before the host reports it back.

@@ -12,7 +12,9 @@ RecordingHost& RecordingHost::instance() {
 VstIntPtr VELORIN_CALLBACK RecordingHost::callback(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value,
                                                    void* ptr, float opt) {
     RecordingHost& host = instance();
-    host.calls.push_back({effect, opcode, index, value, ptr, opt});
+    const HostCall call = {effect, opcode, index, value, ptr, opt};
+    host.calls.push_back(call);
+    if (host.listener) host.listener(call);
     return opcode == audioMasterVersion ? host.versionAnswer : host.otherAnswer;
 }
 

@@ -4,6 +4,7 @@
 // callback records every request the plug-in makes, for tests and tools.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -27,6 +28,9 @@ public:
                                                void* ptr, float opt);
 
     std::vector<HostCall> calls;
+    // Told of each request once it is recorded: a test's host may act on
+    // it from inside the plug-in's call, as hosts do.
+    std::function<void(const HostCall&)> listener;
     VstIntPtr versionAnswer = 2400;  // what the host answers to audioMasterVersion
     VstIntPtr otherAnswer = 0;       // what it answers to everything else
 };

@@ -38,13 +38,10 @@ void EditorLink::gestureValue(int parameter, float value) { plugin.editValue(par
 
 void EditorLink::endGesture(int parameter) { plugin.editEnd(parameter); }
 
-// A button press is a whole edit at once: a VST 3 host keeps its own record
-// of every value, and one it never heard of would be set back by it.
-void EditorLink::pressValue(int parameter, float value) {
-    plugin.editBegin(parameter);
-    plugin.editValue(parameter, value);
-    plugin.editEnd(parameter);
-}
+// A button's value reaches the host too, as an edit of its own: a VST 3
+// host keeps its own record of every value, and one it never heard of would
+// be set back by it.
+void EditorLink::pressValue(int parameter, float value) { plugin.editValue(parameter, value); }
 
 bool EditorLink::takeClip() { return effect.takeClipFlag() != 0; }
 

@@ -18,7 +18,6 @@ EditorView::EditorView(Vst3Chorus& plugin) : plugin(plugin) { plugin.addRef(); }
 
 EditorView::~EditorView() {
     if (isAttached) removed();
-    plugin.viewClosed(this);
     plugin.release();
 }
 
@@ -53,19 +52,26 @@ tresult VST3_CALL EditorView::isPlatformTypeSupported(FIDString type) {
 }
 
 tresult VST3_CALL EditorView::attached(void* parent, FIDString type) {
-    if (isAttached || !parent || isPlatformTypeSupported(type) != kResultTrue) return kResultFalse;
-    if (!plugin.editorLink().openWindow(parent)) return kResultFalse;
+    if (isAttached || !parent || isPlatformTypeSupported(type) != kResultTrue || !plugin.showView(this))
+        return kResultFalse;
+    if (!plugin.editorLink().openWindow(parent)) {
+        plugin.hideView(this);
+        return kResultFalse;
+    }
     isAttached = true;
     joinRunLoop();
     return kResultOk;
 }
 
 // The window goes after the host's run loop has let go of the handlers, so
-// that no call of theirs finds it gone.
+// that no call of theirs finds it gone, and after another view may show it:
+// closing tells the host of a gesture's end, and a host may attach a new
+// view inside that call.
 tresult VST3_CALL EditorView::removed() {
     if (!isAttached) return kResultFalse;
     isAttached = false;
     leaveRunLoop();
+    plugin.hideView(this);
     plugin.editorLink().closeWindow();
     return kResultOk;
 }

@@ -554,14 +554,22 @@ tresult VST3_CALL Vst3Chorus::setComponentHandler(IComponentHandler* newHandler)
     return kResultOk;
 }
 
+// Views are made as hosts ask for them (some make the next before
+// releasing the last, or inside a call of the last one's); only one at a
+// time shows the editor's one window.
 IPlugView* VST3_CALL Vst3Chorus::createView(FIDString name) {
-    if (!name || std::strcmp(name, "editor") != 0 || view) return nullptr;
-    view = new (std::nothrow) EditorView(*this);
-    return view;
+    if (!name || std::strcmp(name, "editor") != 0) return nullptr;
+    return new (std::nothrow) EditorView(*this);
 }
 
-void Vst3Chorus::viewClosed(EditorView* closed) {
-    if (view == closed) view = nullptr;
+bool Vst3Chorus::showView(EditorView* shown) {
+    if (view && view != shown) return false;
+    view = shown;
+    return true;
+}
+
+void Vst3Chorus::hideView(EditorView* hidden) {
+    if (view == hidden) view = nullptr;
 }
 
 void Vst3Chorus::editBegin(int index) {

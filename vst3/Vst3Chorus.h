@@ -150,7 +150,10 @@ public:
     ChorusEffect& chorus() { return core.effect(); }
     const EditorPlatform& editorPlatform() const { return platform; }
     EditorLink& editorLink() { return *link; }
-    void viewClosed(EditorView* view);
+    // The view that shows the editor's window, while one does: false for
+    // another meanwhile.
+    bool showView(EditorView* view);
+    void hideView(EditorView* view);
 
 private:
     Vst3Chorus(const EditorPlatform& platform, FUnknown* hostContext);
@@ -168,7 +171,7 @@ private:
     bridge::ChorusCore core;
     const EditorPlatform& platform;
     EditorLink* link = nullptr;  // the effect's editor, which the effect owns
-    EditorView* view = nullptr;  // the one view while it exists
+    EditorView* view = nullptr;  // the one showing the window
     IComponentHandler* handler = nullptr;
     HostValues<kParameterCount> hostValues;
     float defaults[bridge::ChorusCore::kValues];

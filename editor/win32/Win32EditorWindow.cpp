@@ -98,13 +98,15 @@ void Win32EditorWindow::close() {
     // count of the window class.
     if (!holdsClass) return;
     holdsClass = false;
-    core->closed();  // a drag in progress ends with the window
     // DestroyWindow fails for a window the host has already destroyed (no
     // harm) and for one owned by another thread: then at least cut the
     // window off from this object and release what it drew with.
     if (IsWindow(window) && !DestroyWindow(window)) detachFromWindow();
     releaseWindowClass();
     windowThread.store(nullptr, std::memory_order_relaxed);
+    // Last: ending a drag tells the host the gesture's end, and a host may
+    // open the editor again inside that call.
+    core->closed();
 }
 
 void Win32EditorWindow::detachFromWindow() {
@@ -118,7 +120,7 @@ void Win32EditorWindow::detachFromWindow() {
 void Win32EditorWindow::sayFarewell() {
     if (!IsWindow(window) || !IsWindowVisible(window)) return;
     farewell = true;
-    if (core) core->captureLost();
+    if (core && !core->captureLost()) return;  // the host closed the editor meanwhile
     if (GetCapture() == window) ReleaseCapture();
     KillTimer(window, kClipTimer);
     MessageBoxA(nullptr, "Thank you for using Velorin!", ":-)", MB_OK);
@@ -179,6 +181,10 @@ LRESULT CALLBACK Win32EditorWindow::windowProc(HWND window, UINT message, WPARAM
     return self->handleMessage(message, wParam, lParam);
 }
 
+// A host may close the editor, or destroy its own window and ours with it,
+// inside any call that the core makes (EditorCore.h): each message that
+// reaches the core returns right after it and touches nothing more, so the
+// core's answer whether the window is still open guards nothing here.
 LRESULT Win32EditorWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     // Mouse positions are signed: a captured pointer may be left of or
     // above the window.
@@ -189,7 +195,11 @@ LRESULT Win32EditorWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lPa
         createResources();
         return 0;
     case WM_DESTROY:
+        // By our close, or by the host's destroying its own window (also
+        // from inside a call of ours): the editor is closed but for the
+        // window class.
         destroyResources();
+        core->closed();
         return 0;
     case WM_PAINT: {
         PAINTSTRUCT ps;

@@ -134,11 +134,15 @@ bool X11EditorWindow::open(void* parent, EditorCore& editorCore) {
 
 int X11EditorWindow::connectionNumber() const { return display ? ConnectionNumber(display) : -1; }
 
+// The window goes before the core hears of it: ending a drag tells the
+// host the gesture's end, and a host may open the editor again inside that
+// call, which then makes a new window.
 void X11EditorWindow::close() {
     if (!display) return;
-    if (core) core->closed();  // a drag in progress ends with the window
+    EditorCore* closing = core;
     if (window) XDestroyWindow(display, window);
     releaseConnection();
+    if (closing) closing->closed();
 }
 
 // Everything of the connection goes with it: closing the display frees the
@@ -165,7 +169,7 @@ void X11EditorWindow::idle() {
     while (window && XPending(display)) {
         XEvent event;
         XNextEvent(display, &event);
-        handle(event);
+        if (!handle(event)) return;
     }
     if (!window) return;
     paintPending();
@@ -178,40 +182,35 @@ void X11EditorWindow::idle() {
     XFlush(display);
 }
 
-void X11EditorWindow::handle(XEvent& event) {
+bool X11EditorWindow::handle(XEvent& event) {
     switch (event.type) {
     case Expose:
         show({event.xexpose.x, event.xexpose.y, event.xexpose.x + event.xexpose.width,
               event.xexpose.y + event.xexpose.height});
-        break;
+        return true;
     case ButtonPress:
-        if (event.xbutton.button == Button1) core->mouseDown(event.xbutton.x, event.xbutton.y);
-        break;
+        return event.xbutton.button != Button1 || core->mouseDown(event.xbutton.x, event.xbutton.y);
     case ButtonRelease:
-        if (event.xbutton.button == Button1) core->mouseUp();
-        break;
+        return event.xbutton.button != Button1 || core->mouseUp();
     case MotionNotify:
         takeLaterMoves(event);
         // A drag whose release went elsewhere (a grab of the host's, a
         // window that vanished under the pointer) ends at the first move
         // without the button; that move is a hover.
-        if (!(event.xmotion.state & Button1Mask)) core->captureLost();
-        core->mouseMove(event.xmotion.x, event.xmotion.y);
-        break;
+        if (!(event.xmotion.state & Button1Mask) && !core->captureLost()) return false;
+        return core->mouseMove(event.xmotion.x, event.xmotion.y);
     case UnmapNotify:
         // Ours or the parent's: the pointer grab ended with it.
-        core->captureLost();
-        break;
+        return core->captureLost();
     case DestroyNotify:
         // The host destroyed its window, and ours with it: no request may
-        // name it again.
-        if (event.xdestroywindow.window == window) {
-            window = 0;
-            core->captureLost();
-        }
-        break;
+        // name it again, and the editor is closed but for the connection.
+        if (event.xdestroywindow.window != window) return true;
+        window = 0;
+        core->closed();
+        return false;
     default:
-        break;
+        return true;
     }
 }
 

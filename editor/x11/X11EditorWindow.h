@@ -60,7 +60,9 @@ public:
     int connectionNumber() const;
 
 private:
-    void handle(_XEvent& event);
+    // False when the host closed the editor inside a call that the event
+    // led to: nothing of this object may be touched for it any more.
+    bool handle(_XEvent& event);
     void takeLaterMoves(_XEvent& event);
     void paintPending();
     void show(const layout::Area& area);

@@ -54,12 +54,7 @@ protected:
         EXPECT_TRUE(rect && rect->right == 300 && rect->bottom == 200);
         EXPECT_EQ(plugin.dispatch(effEditOpen, 0, 0, reinterpret_cast<void*>(parent)), 1);
         idle(50);
-        Window root, up, *children = nullptr;
-        unsigned count = 0;
-        XQueryTree(x.connection(), parent, &root, &up, &children, &count);
-        const Window editor = count == 1 ? children[0] : 0;
-        if (children) XFree(children);
-        return editor;
+        return x.editorIn(parent);
     }
 
     // effEditIdle every 10 ms, as a host's GUI timer sends it.

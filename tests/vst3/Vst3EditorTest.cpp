@@ -16,6 +16,7 @@
 #include "chorus/ParameterIndex.h"
 #include "editor/EditorControls.h"
 #include "host/AEffEditor.h"
+#include "tests/vst3/HostFrame.h"
 #include "tools/Vst3Host.h"
 #include "tests/x11/X11TestDisplay.h"
 #include "tools/PluginLoader.h"
@@ -23,99 +24,6 @@
 namespace {
 
 using namespace vst3host;
-
-// The host's frame around a view, with its run loop: timers and handlers
-// on file descriptors, called from run() on this thread.  A handler that
-// goes away during a call is not called again.
-class HostFrame final : public IPlugFrame, public IRunLoop {
-public:
-    tresult VST3_CALL queryInterface(const TUID iid, void** object) override {
-        if (sameUid(iid, FUnknown::iid) || sameUid(iid, IPlugFrame::iid))
-            *object = static_cast<IPlugFrame*>(this);
-        else if (sameUid(iid, IRunLoop::iid))
-            *object = static_cast<IRunLoop*>(this);
-        else
-            return *object = nullptr, kNoInterface;
-        addRef();
-        return kResultOk;
-    }
-    uint32 VST3_CALL addRef() override { return ++references; }
-    uint32 VST3_CALL release() override { return --references; }
-    tresult VST3_CALL resizeView(IPlugView*, ViewRect*) override { return kResultFalse; }
-
-    tresult VST3_CALL registerEventHandler(IEventHandler* handler, FileDescriptor fd) override {
-        handlers.push_back({handler, fd});
-        return kResultOk;
-    }
-    tresult VST3_CALL unregisterEventHandler(IEventHandler* handler) override {
-        handlers.erase(std::remove_if(handlers.begin(), handlers.end(),
-                                      [&](const Watched& w) { return w.handler == handler; }),
-                       handlers.end());
-        return kResultOk;
-    }
-    tresult VST3_CALL registerTimer(ITimerHandler* handler, TimerInterval milliseconds) override {
-        timers.push_back({handler, milliseconds, std::chrono::steady_clock::now()});
-        return kResultOk;
-    }
-    tresult VST3_CALL unregisterTimer(ITimerHandler* handler) override {
-        timers.erase(std::remove_if(timers.begin(), timers.end(), [&](const Timer& t) { return t.handler == handler; }),
-                     timers.end());
-        return kResultOk;
-    }
-
-    void run(int milliseconds, bool watchDescriptors = true) {
-        const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
-        while (std::chrono::steady_clock::now() < end) {
-            if (watchDescriptors) {
-                std::vector<Watched> watched = handlers;
-                for (const Watched& w : watched) {
-                    pollfd descriptor = {w.fd, POLLIN, 0};
-                    if (poll(&descriptor, 1, 0) > 0 && isRegistered(w.handler)) w.handler->onFDIsSet(w.fd);
-                }
-            }
-            std::vector<Timer> due = timers;
-            for (const Timer& t : due) {
-                const auto now = std::chrono::steady_clock::now();
-                if (now - t.last < std::chrono::milliseconds(t.interval) || !isTimer(t.handler)) continue;
-                for (Timer& own : timers)
-                    if (own.handler == t.handler) own.last = now;
-                t.handler->onTimer();
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(2));
-        }
-    }
-
-    struct Watched {
-        IEventHandler* handler;
-        FileDescriptor fd;
-    };
-    struct Timer {
-        ITimerHandler* handler;
-        TimerInterval interval;
-        std::chrono::steady_clock::time_point last;
-    };
-    std::vector<Watched> handlers;
-    std::vector<Timer> timers;
-    int references = 1;
-
-private:
-    bool isRegistered(IEventHandler* h) const {
-        return std::any_of(handlers.begin(), handlers.end(), [&](const Watched& w) { return w.handler == h; });
-    }
-    bool isTimer(ITimerHandler* h) const {
-        return std::any_of(timers.begin(), timers.end(), [&](const Timer& t) { return t.handler == h; });
-    }
-};
-
-// The child window the editor made in `parent`.
-Window childOf(Display* display, Window parent) {
-    Window root, up, *children = nullptr;
-    unsigned count = 0;
-    XQueryTree(display, parent, &root, &up, &children, &count);
-    const Window child = count == 1 ? children[0] : 0;
-    if (children) XFree(children);
-    return child;
-}
 
 class Vst3Editor : public ::testing::Test {
 protected:
@@ -155,7 +63,7 @@ protected:
         EXPECT_EQ(frame.timers.size(), 1u);
         EXPECT_EQ(frame.handlers.size(), 1u);
         frame.run(60);
-        return childOf(x.connection(), parent);
+        return x.editorIn(parent);
     }
 
     void detach() {
@@ -191,7 +99,7 @@ TEST_F(Vst3Editor, ShowsTheLinuxVstEditorsPicture) {
         vst2.dispatch(effEditIdle);
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
-    EXPECT_EQ(x.differingPixels(editor, childOf(x.connection(), vst2Parent)), 0);
+    EXPECT_EQ(x.differingPixels(editor, x.editorIn(vst2Parent)), 0);
     vst2.dispatch(effEditClose);
     vst2.close();
     x.destroy(vst2Parent);
@@ -267,7 +175,7 @@ TEST_F(Vst3Editor, AViewRemovedInsideItsOwnTimerCallIsGoneSafely) {
     EXPECT_EQ(closing.lastCount, 1u) << "the view keeps itself through the call";
     EXPECT_TRUE(frame.timers.empty() && frame.handlers.empty());
     EXPECT_EQ(frame.references, 1);
-    EXPECT_EQ(childOf(x.connection(), parent), 0u);
+    EXPECT_EQ(x.editorIn(parent), 0u);
     frame.run(60, false);
     view = nullptr;
     plugin->controller->setComponentHandler(&handler);
@@ -276,7 +184,17 @@ TEST_F(Vst3Editor, AViewRemovedInsideItsOwnTimerCallIsGoneSafely) {
 
 TEST_F(Vst3Editor, TwentyViewsLeaveNothingBehind) {
     attach();
+    IPlugView* second = plugin->controller->createView("editor");
+    ASSERT_NE(second, nullptr);
+    const Window otherParent = x.makeParent(400, 0);
+    EXPECT_EQ(second->attached(reinterpret_cast<void*>(otherParent), kPlatformTypeX11EmbedWindowID), kResultFalse)
+        << "one window shows the editor at a time";
+    EXPECT_EQ(x.childWindows(otherParent), 0u);
     detach();
+    EXPECT_EQ(second->attached(reinterpret_cast<void*>(otherParent), kPlatformTypeX11EmbedWindowID), kResultOk);
+    EXPECT_EQ(second->removed(), kResultOk);
+    EXPECT_EQ(second->release(), 0u);
+    x.destroy(otherParent);
     const std::size_t files = openFiles();
     for (int i = 0; i < 20; ++i) {
         attach(i % 2 == 0);

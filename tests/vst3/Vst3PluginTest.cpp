@@ -370,10 +370,9 @@ TEST_F(Vst3Plugin, EveryObjectIsFreedAtItsLastReleaseAndTheModuleReloads) {
         ASSERT_NE(plugin.component, nullptr);
         IPlugView* view = plugin.controller->createView("editor");
         ASSERT_NE(view, nullptr);
-        EXPECT_EQ(plugin.controller->createView("editor"), nullptr) << "one view at a time";
-        EXPECT_EQ(view->release(), 0u);
         IPlugView* second = plugin.controller->createView("editor");
-        ASSERT_NE(second, nullptr);
+        ASSERT_NE(second, nullptr) << "a host may make the next view before releasing the last";
+        EXPECT_EQ(view->release(), 0u);
         EXPECT_EQ(second->release(), 0u);
         plugin.units->release();
         plugin.units = nullptr;

@@ -131,6 +131,15 @@ std::size_t X11TestDisplay::childWindows(Window window) {
     return count;
 }
 
+Window X11TestDisplay::editorIn(Window parent) {
+    Window root, up, *children = nullptr;
+    unsigned count = 0;
+    XQueryTree(display, parent, &root, &up, &children, &count);
+    const Window child = count == 1 ? children[0] : 0;
+    if (children) XFree(children);
+    return child;
+}
+
 namespace {
 
 int errorCount = 0;

@@ -51,6 +51,8 @@ public:
     bool clipLit(Window window) { return (pixel(window, 254, 20) >> 16) > 150; }
 
     std::size_t childWindows(Window window);
+    // The one window an editor made in `parent`, or 0.
+    Window editorIn(Window parent);
 
 private:
     void sendMotion(Window window, int x, int y, unsigned state);
