@@ -5,8 +5,10 @@
 #include <cstring>
 #include <new>
 
+#include "bridge/BlockSplitter.h"
+#include "bridge/StateFormat.h"
+#include "bridge/ValueText.h"
 #include "chorus/ParameterTable.h"
-#include "chorus/ParameterText.h"
 #include "clap/EditorLink.h"
 #include "clap/PluginCalls.h"
 #include "host/FloatingPointControl.h"
@@ -15,15 +17,9 @@ namespace clap {
 
 namespace {
 
-bool isEffectParameter(Id id) { return id < static_cast<Id>(ChorusEffect::kNumParams); }
+constexpr int kValues = bridge::ChorusCore::kValues;
 
-// A value is the effect's own from 0 to 1; NaN has no place at all.  A
-// value that is a float reaches the effect as that very float.
-bool takeValue(double value, float& result) {
-    if (std::isnan(value)) return false;
-    result = static_cast<float>(value < 0.0 ? 0.0 : value > 1.0 ? 1.0 : value);
-    return true;
-}
+bool isEffectParameter(Id id) { return id < static_cast<Id>(kValues); }
 
 template <typename Extension>
 const Extension* hostExtension(const Host& host, const char* id) {
@@ -35,25 +31,60 @@ bool isStereo(const AudioBuffer* buffers, std::uint32_t count) {
            buffers[0].data32[1];
 }
 
-// A parameter's new value, whatever voice, port, channel or key the event
-// names: Qtractor sends zeros there, not the "any" of -1.  Everything else
-// passes by.
-struct Change {
-    std::uint32_t time;
-    VstInt32 index;
-    float value;
+// The parameter values among a block's events, in the order the host sent
+// them, whatever voice, port, channel or key they name: Qtractor sends
+// zeros there, not the "any" of -1.  Everything else passes by.
+class EventChanges {
+public:
+    explicit EventChanges(const InputEvents* in) : in(in), count(in && in->size && in->get ? in->size(in) : 0) {}
+
+    std::int32_t nextFrame() {
+        for (; next < count; ++next) {
+            const EventHeader* event = in->get(in, next);
+            if (event && event->spaceId == kCoreEventSpace && event->type == kEventParamValue &&
+                event->size >= sizeof(EventParamValue))
+                return event->time < static_cast<std::uint32_t>(bridge::kNoChange)
+                           ? static_cast<std::int32_t>(event->time)
+                           : bridge::kNoChange - 1;
+        }
+        return bridge::kNoChange;
+    }
+    bridge::Change take() {
+        const auto& event = *reinterpret_cast<const EventParamValue*>(in->get(in, next++));
+        return {static_cast<std::int32_t>(event.header.time), event.paramId, event.value};
+    }
+
+private:
+    const InputEvents* in;
+    std::uint32_t count;
+    std::uint32_t next = 0;
 };
 
-bool changeOf(const EventHeader* event, Change& change) {
-    if (!event || event->spaceId != kCoreEventSpace || event->type != kEventParamValue ||
-        event->size < sizeof(EventParamValue))
-        return false;
-    const EventParamValue& parameter = *reinterpret_cast<const EventParamValue*>(event);
-    if (!isEffectParameter(parameter.paramId) || !takeValue(parameter.value, change.value)) return false;
-    change.time = event->time;
-    change.index = static_cast<VstInt32>(parameter.paramId);
-    return true;
-}
+// A host's streams, which may move fewer bytes per call than asked.
+class StreamInput final : public bridge::InputBytes {
+public:
+    explicit StreamInput(const InputStream& stream) : stream(stream) {}
+    bool read(void* bytes, std::size_t count) override {
+        return bridge::moveAll(static_cast<unsigned char*>(bytes), count,
+                               [this](unsigned char* at, std::size_t asked) { return stream.read(&stream, at, asked); });
+    }
+
+private:
+    const InputStream& stream;
+};
+
+class StreamOutput final : public bridge::OutputBytes {
+public:
+    explicit StreamOutput(const OutputStream& stream) : stream(stream) {}
+    bool write(const void* bytes, std::size_t count) override {
+        auto* from = static_cast<unsigned char*>(const_cast<void*>(bytes));
+        return bridge::moveAll(from, count,
+                               [this](unsigned char* at, std::size_t asked) { return stream.write(&stream, at, asked); });
+    }
+
+private:
+    const OutputStream& stream;
+};
 
 }  // namespace
 
@@ -74,28 +105,28 @@ const Plugin* ClapChorus::create(const Host* host, const EditorPlatform& platfor
 }
 
 ClapChorus::ClapChorus(const Host* host, const EditorPlatform& platform)
-    : plugin(pluginCalls(this)), host(host), platform(platform), effect(nullptr) {
-    if (!effect.isUsable()) return;
-    for (int i = 0; i < ChorusEffect::kNumParams; ++i) defaults[i] = effect.getParameter(i);
+    : plugin(pluginCalls(this)), host(host), platform(platform) {
+    if (!core.isUsable()) return;
+    for (int i = 0; i < kValues; ++i) defaults[i] = core.value(i);
     editor::EditorBackend* backend = platform.makeBackend();
     link = backend ? new (std::nothrow) EditorLink(*this, backend) : nullptr;
     if (!link) {
         delete backend;
         return;
     }
-    effect.attachEditor(link);
+    core.effect().attachEditor(link);
 }
 
 bool ClapChorus::init() {
     hostParams = hostExtension<HostParams>(*host, kExtParams);
-    if (hostParams && !hostParams->requestFlush) hostParams = nullptr;
+    if (hostParams && (!hostParams->requestFlush || !hostParams->rescan)) hostParams = nullptr;
     threadCheck = hostExtension<HostThreadCheck>(*host, kExtThreadCheck);
     if (threadCheck && (!threadCheck->isMainThread || !threadCheck->isAudioThread)) threadCheck = nullptr;
     return true;
 }
 
 // The window goes first, while everything it shows is whole; a drag it
-// ends then reaches the host no more.
+// ends then asks the host for nothing more.
 void ClapChorus::destroy() {
     hostParams = nullptr;
     editorGui.destroy();
@@ -105,13 +136,14 @@ void ClapChorus::destroy() {
 bool ClapChorus::onMainThread() const { return !threadCheck || threadCheck->isMainThread(host); }
 bool ClapChorus::onAudioThread() const { return !threadCheck || threadCheck->isAudioThread(host); }
 
-// Activation starts the sound afresh, as a new instance would: a silent
-// delay line and the oscillator at its start, the values kept.
+// Activation starts the sound afresh at the new rate, as a new instance
+// would: a silent delay line and the oscillator at its start, the values
+// kept.
 bool ClapChorus::activate(double sampleRate, std::uint32_t maxFrames) {
     if (active || !onMainThread() || !(sampleRate > 0.0 && sampleRate <= 3.0e38)) return false;
     const fpu::DefaultArithmetic arithmetic;
-    effect.setSampleRate(static_cast<float>(sampleRate));
-    effect.setBlockSize(maxFrames > 0x7FFFFFFF ? 0x7FFFFFFF : static_cast<VstInt32>(maxFrames));
+    core.effect().setSampleRate(static_cast<float>(sampleRate));
+    core.effect().setBlockSize(maxFrames > 0x7FFFFFFF ? 0x7FFFFFFF : static_cast<VstInt32>(maxFrames));
     active = true;
     return true;
 }
@@ -131,50 +163,35 @@ void ClapChorus::stopProcessing() { processing.store(false); }
 
 // The sound starts afresh, the values stay.
 void ClapChorus::reset() {
+    const bridge::ChorusCore::AudioBlock block(core);
+    if (!block.mayChange()) return;
     const fpu::DefaultArithmetic arithmetic;
-    effect.setProgram(effect.getProgram());
+    core.effect().setProgram(core.currentProgram());
 }
 
-// The block runs in pieces: at each frame where a change falls, the change
-// is applied (in the platform's default floating-point environment, as the
-// VST 2 plug-in applies a host's), then the effect processes up to the
-// next one.  A change is a step: the value holds from its frame on.  The
-// host sends them in the order of their frames; one out of order applies
-// where the block has got to, one past its end after its last frame.  The
-// editor's edits since the last block go to the host first.
+// The block runs in pieces between the frames where the host's changes fall
+// (bridge::runBlock); the editor's edits since the last block go to the
+// host first.
 std::int32_t ClapChorus::process(const Process& process) {
+    bridge::ChorusCore::AudioBlock block(core);
     reportEdits(process.outEvents);
     const bool audio = isStereo(process.audioInputs, process.audioInputsCount) &&
                        isStereo(process.audioOutputs, process.audioOutputsCount);
-    const std::uint32_t frames = process.framesCount > 0x7FFFFFFF ? 0x7FFFFFFF : process.framesCount;
-    const InputEvents* in = process.inEvents;
-    const std::uint32_t count = in && in->size && in->get ? in->size(in) : 0;
-
-    bool changed = false;
-    fpu::HostEnvironment hostEnvironment{};
-    std::uint32_t frame = 0;
-    for (std::uint32_t i = 0; i <= count; ++i) {
-        Change change{};
-        if (i < count && !changeOf(in->get(in, i), change)) continue;
-        const std::uint32_t at = i == count          ? frames
-                                 : change.time < frame ? frame
-                                 : change.time > frames ? frames
-                                                        : change.time;
-        if (at > frame && audio) {
-            float* inputs[2] = {process.audioInputs[0].data32[0] + frame, process.audioInputs[0].data32[1] + frame};
-            float* outputs[2] = {process.audioOutputs[0].data32[0] + frame,
-                                 process.audioOutputs[0].data32[1] + frame};
-            effect.processReplacing(inputs, outputs, static_cast<VstInt32>(at - frame));
-        }
-        frame = at;
-        if (i == count) break;
-        if (!changed) {
-            hostEnvironment = fpu::enterDefaultArithmetic();
-            changed = true;
-        }
-        effect.setParameter(change.index, change.value);
-    }
-    if (changed) fpu::leaveDefaultArithmetic(hostEnvironment);
+    const std::int32_t frames = process.framesCount > 0x7FFFFFFF ? 0x7FFFFFFF : static_cast<std::int32_t>(process.framesCount);
+    EventChanges changes(process.inEvents);
+    bridge::runBlock(
+        frames, changes,
+        [&](const bridge::Change& change, std::int32_t) {
+            if (block.mayChange() && isEffectParameter(change.id)) core.setValue(static_cast<int>(change.id), change.value);
+        },
+        [&](std::int32_t start, std::int32_t count) {
+            if (!audio) return;
+            float* const* in = process.audioInputs[0].data32;
+            float* const* out = process.audioOutputs[0].data32;
+            float* inputs[2] = {in[0] + start, in[1] + start};
+            float* outputs[2] = {out[0] + start, out[1] + start};
+            core.render(inputs, outputs, count);
+        });
     if (!audio) return kProcessError;
     process.audioOutputs[0].constantMask = 0;
     return kProcessContinue;
@@ -183,14 +200,15 @@ std::int32_t ClapChorus::process(const Process& process) {
 // Changes without audio, active or not: the host's calls are never at the
 // same time as a block's.
 void ClapChorus::flush(const InputEvents* in, const OutputEvents* out) {
+    bridge::ChorusCore::AudioBlock block(core);
     reportEdits(out);
-    const std::uint32_t count = in && in->size && in->get ? in->size(in) : 0;
-    if (count == 0) return;
-    const fpu::DefaultArithmetic arithmetic;
-    for (std::uint32_t i = 0; i < count; ++i) {
-        Change change;
-        if (changeOf(in->get(in, i), change)) effect.setParameter(change.index, change.value);
-    }
+    EventChanges changes(in);
+    bridge::runBlock(
+        0, changes,
+        [&](const bridge::Change& change, std::int32_t) {
+            if (block.mayChange() && isEffectParameter(change.id)) core.setValue(static_cast<int>(change.id), change.value);
+        },
+        [](std::int32_t, std::int32_t) {});
 }
 
 void ClapChorus::reportEdits(const OutputEvents* out) {
@@ -202,7 +220,7 @@ void ClapChorus::reportEdits(const OutputEvents* out) {
             event.paramId = static_cast<Id>(parameter);
             event.noteId = -1;
             event.portIndex = event.channel = event.key = -1;
-            event.value = effect.getParameter(parameter);
+            event.value = core.value(parameter);
             return out->tryPush(out, &event.header);
         }
         EventParamGesture event{};
@@ -221,7 +239,7 @@ void ClapChorus::editBegin(int index) {
 void ClapChorus::editValue(int index, float value) {
     {
         const fpu::DefaultArithmetic arithmetic;
-        effect.setParameter(index, value);
+        core.setValue(index, value);
     }
     edits.value(index);
     askForFlush();
@@ -239,7 +257,7 @@ void ClapChorus::askForFlush() {
 }
 
 bool ClapChorus::paramInfo(std::uint32_t index, ParamInfo& info) const {
-    if (index >= static_cast<std::uint32_t>(ChorusEffect::kNumParams)) return false;
+    if (index >= static_cast<std::uint32_t>(kValues)) return false;
     std::memset(&info, 0, sizeof info);
     info.id = index;
     // Continuous, as in VST 2: the effect's own texts say what a value does.
@@ -253,35 +271,56 @@ bool ClapChorus::paramInfo(std::uint32_t index, ParamInfo& info) const {
 
 bool ClapChorus::paramValue(Id id, double& value) {
     if (!isEffectParameter(id)) return false;
-    value = effect.getParameter(static_cast<VstInt32>(id));
+    value = core.value(static_cast<int>(id));
     return true;
 }
 
+// The effect's text of the value as a float, the one the effect would run,
+// with its unit.
 bool ClapChorus::valueToText(Id id, double value, char* text, std::uint32_t capacity) {
-    float taken;
-    if (!isEffectParameter(id) || !text || capacity == 0 || !takeValue(value, taken)) return false;
+    if (!isEffectParameter(id) || !text || capacity == 0 || std::isnan(value)) return false;
     const fpu::DefaultArithmetic arithmetic;
-    char display[64] = "";
-    chorus::formatParameterDisplay(static_cast<int>(id), taken, display);
-    const char* label = chorus::parameterInfo(static_cast<VstInt32>(id))->label;
-    std::snprintf(text, capacity, label[0] ? "%s %s" : "%s", display, label);
+    char formatted[bridge::kValueTextCapacity];
+    bridge::formatValueWithUnit(static_cast<int>(id), static_cast<float>(value < 0.0 ? 0.0 : value > 1.0 ? 1.0 : value),
+                                formatted);
+    std::snprintf(text, capacity, "%s", formatted);
     return true;
 }
 
-bool ClapChorus::textToValue(Id, const char*, double&) { return false; }
+bool ClapChorus::textToValue(Id id, const char* text, double& value) {
+    if (!isEffectParameter(id)) return false;
+    const fpu::DefaultArithmetic arithmetic;
+    return bridge::parseValueText(static_cast<int>(id), text, value);
+}
 
-bool ClapChorus::saveState(const OutputStream&) { return false; }
+// The format has no bypass of its own: a state says "not bypassed", and a
+// bypass in a state from another format stays off here, where nobody could
+// switch it back.
+bool ClapChorus::saveState(const OutputStream& stream) {
+    if (!onMainThread()) return false;
+    bridge::BankState state = core.snapshot();
+    state.bypassed = false;
+    StreamOutput output(stream);
+    return bridge::writeState(state, output);
+}
 
-bool ClapChorus::loadState(const InputStream&) { return false; }
+// A state that cannot be read whole changes nothing.  One that can reaches
+// the record without mixing with the audio thread's changes; the host then
+// reads the values again.
+bool ClapChorus::loadState(const InputStream& stream) {
+    if (!onMainThread()) return false;
+    bridge::BankState state = core.snapshot();
+    StreamInput input(stream);
+    if (bridge::readState(input, state) != bridge::StateError::none) return false;
+    state.bypassed = false;
+    core.loadState(state, active && processing.load());
+    if (hostParams) hostParams->rescan(host, kParamRescanValues);
+    return true;
+}
 
-// The longest delay the parameters allow: Predelay and Depth at 1 and Rate
-// at 0 give 10 + 0.4 × the sample rate frames, and no read reaches further
-// back than the ring's 65536 samples.  A frame more for the interpolation.
 std::uint32_t ClapChorus::tailFrames() {
     const fpu::DefaultArithmetic arithmetic;
-    const double longest = std::ceil(0.4 * static_cast<double>(effect.getSampleRate())) + 11.0;
-    return longest < ChorusEffect::kDelayLineLength ? static_cast<std::uint32_t>(longest)
-                                                    : static_cast<std::uint32_t>(ChorusEffect::kDelayLineLength);
+    return core.tailFrames();
 }
 
 }  // namespace clap

@@ -1,15 +1,16 @@
-// The CLAP plug-in: one object around one ChorusEffect, whose calls become
-// the effect's own operations, those the VST 2 host interface makes.  A
-// host's block becomes pieces of the effect's processReplacing between the
-// frames where the host changes parameters, so the output is the VST 2
-// plug-in's for the same values at the same frames.  The host holds the
-// format's plug-in struct, a member, and every call finds the
-// object through the struct's data.
+// The CLAP plug-in: one object around the effect and its one record of the
+// values (bridge::ChorusCore), whose calls become the effect's own
+// operations, those the VST 2 host interface makes.  A host's block
+// becomes pieces of the effect's processReplacing between the frames where
+// the host changes parameters, so the output is the VST 2 plug-in's for the
+// same values at the same frames.  The host holds the format's plug-in
+// struct, a member, and every call finds the object through the struct's
+// data.
 #pragma once
 
 #include <atomic>
 
-#include "chorus/ChorusEffect.h"
+#include "bridge/ChorusCore.h"
 #include "clap/EditReports.h"
 #include "clap/EditorGui.h"
 #include "clap/EditorPlatform.h"
@@ -66,7 +67,7 @@ public:
     bool onMainThread() const;
     bool onAudioThread() const;
 
-    ChorusEffect& chorus() { return effect; }
+    ChorusEffect& chorus() { return core.effect(); }
     EditorLink& editorLink() { return *link; }
     EditorGui& gui() { return editorGui; }
     const Host& hostOf() const { return *host; }
@@ -82,18 +83,18 @@ private:
     Plugin plugin;  // what the host holds: the calls, and this object as their data
     const Host* host;
     const EditorPlatform& platform;
-    ChorusEffect effect;
+    bridge::ChorusCore core;
     EditorLink* link = nullptr;  // the effect's editor, which the effect owns
     EditorGui editorGui{*this};
     EditReports edits;
-    float defaults[ChorusEffect::kNumParams];
+    float defaults[bridge::ChorusCore::kValues];
 
     // The host's extensions, found at init; null where it has none.
     const HostParams* hostParams = nullptr;
     const HostThreadCheck* threadCheck = nullptr;
 
     bool active = false;                   // main thread's
-    std::atomic<bool> processing{false};  // read by the editor
+    std::atomic<bool> processing{false};  // read by the editor and by state loads
 };
 
 }  // namespace clap

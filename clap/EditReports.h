@@ -34,12 +34,20 @@ public:
     // The block's or the flush's side (never both at once): each event
     // goes to `push(type, parameter)` ('b'egin, 'v'alue, 'e'nd) in that
     // order; one the host refuses is tried again at the next delivery.
+    // A push may close the editor, whose gesture then ends, and the host
+    // asked for a flush may flush right there: that inner delivery leaves
+    // the edit to this one, which looks again.
     template <typename Push>
     void deliver(Push push) {
-        // Cleared before the counts are read: an edit counted after this
-        // asks the host again.
-        requested.store(false);
-        for (int p = 0; p < kParameters; ++p) deliver(p, push);
+        if (delivering) return;
+        delivering = true;
+        do {
+            // Cleared before the counts are read: an edit counted after
+            // this asks the host again.
+            requested.store(false);
+            for (int p = 0; p < kParameters; ++p) deliver(p, push);
+        } while (requested.load());
+        delivering = false;
     }
 
 private:
@@ -85,6 +93,7 @@ private:
     };
     Slot slots[kParameters];
     Delivered delivered[kParameters];
+    bool delivering = false;
     std::atomic<bool> requested{false};
 };
 

@@ -6,6 +6,7 @@
 // Built natively and for both Windows bitnesses.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <string>
 #include <thread>
@@ -63,7 +64,7 @@ public:
         bool answer;
     };
     std::vector<Question> questions;
-    std::thread::id audioThread;  // the thread now processing, if any
+    std::atomic<std::thread::id> audioThread{};  // the thread now processing, if any
 
     int flushRequests = 0;
 

@@ -9,7 +9,9 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <atomic>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "host/FloatingPointControl.h"
@@ -238,6 +240,114 @@ TEST_F(ClapPlugin, ChangesOutOfPlace) {
     float block[2][64] = {};
     EXPECT_EQ(plugin.process(block[0], block[1], nullptr, block[1], 64, &events), kProcessError);
     EXPECT_EQ(plugin.value(7), 0.25);
+}
+
+// The effect's texts with their units, and typed texts read back in any
+// form a user types them, landing where the effect shows that text.
+TEST_F(ClapPlugin, ValueTextsAndTypedValues) {
+    Instance plugin(module, host);
+    const struct {
+        Id id;
+        double value;
+        const char* text;
+    } shown[] = {{0, 0.25, "Low pass"}, {1, 1.0, "16000 Hz"}, {3, 0.15f, "15.0 %"}, {6, 0.5, "-6.0 dB"},
+                 {7, 0.0, "-oo dB"},    {8, 1.0, "4"}};
+    char text[256];
+    for (const auto& s : shown) {
+        ASSERT_TRUE(plugin.params->valueToText(plugin.plugin, s.id, s.value, text, sizeof text));
+        EXPECT_STREQ(text, s.text);
+    }
+    char small[4];
+    ASSERT_TRUE(plugin.params->valueToText(plugin.plugin, 0, 1.0, small, sizeof small));
+    EXPECT_STREQ(small, "Hig") << "cut to the host's buffer";
+    EXPECT_FALSE(plugin.params->valueToText(plugin.plugin, 9, 0.5, text, sizeof text));
+    EXPECT_FALSE(plugin.params->valueToText(plugin.plugin, 2, std::nan(""), text, sizeof text));
+
+    const struct {
+        Id id;
+        const char* typed;
+        const char* shown;
+    } typed[] = {{0, "high pass", "High pass"}, {1, "1672 Hz", "1672 Hz"}, {2, "1,3", "1.3 Hz"},
+                 {6, "-6.5 dB", "-6.5 dB"},     {7, "-inf", "-oo dB"},     {8, "4", "4"}};
+    for (const auto& t : typed) {
+        double value = -1.0;
+        ASSERT_TRUE(plugin.params->textToValue(plugin.plugin, t.id, t.typed, &value)) << t.typed;
+        plugin.params->valueToText(plugin.plugin, t.id, value, text, sizeof text);
+        EXPECT_STREQ(text, t.shown) << t.typed;
+    }
+    double value = 0.0;
+    EXPECT_FALSE(plugin.params->textToValue(plugin.plugin, 1, "loud", &value));
+    EXPECT_FALSE(plugin.params->textToValue(plugin.plugin, 9, "1", &value));
+}
+
+// The state of all sixteen programs and the current one, to the bit,
+// through streams that move a few bytes per call; a stream that is short,
+// foreign, newer or failing is refused with nothing changed.
+TEST_F(ClapPlugin, StateRoundTripsExactlyAndBadStreamsChangeNothing) {
+    // Values in several programs, set by the VST 2 plug-in's way of
+    // editing them: each program made current, then changed.
+    Instance source(module, host);
+    ASSERT_TRUE(source.start(kSampleRate));
+    Random random{99};
+    std::vector<unsigned char> programs;
+    {
+        WriteStream fresh;
+        ASSERT_TRUE(source.stateCalls->save(source.plugin, &fresh.stream));
+        programs = fresh.bytes;
+    }
+    ASSERT_EQ(programs.size(), 1104u);
+    // The saved bytes' layout: programs of 68 bytes from 16, names first.
+    for (int p = 0; p < 16; ++p)
+        for (int i = 0; i < 9; ++i) {
+            const float v = random.unit();
+            std::memcpy(&programs[16 + 68 * p + 32 + 4 * i], &v, 4);
+        }
+    programs[8] = 11;  // the current program
+    std::memset(&programs[16 + 68 * 11], 0, 32);
+    std::memcpy(&programs[16 + 68 * 11], "Wide", 4);
+    {
+        // Loaded while the audio thread plays: its next block applies it.
+        std::atomic<bool> playing{true};
+        std::thread audio([&] {
+            float block[2][64] = {};
+            while (playing) source.process(block[0], block[1], block[0], block[1], 64);
+        });
+        ReadStream reading(programs, 3);
+        EXPECT_TRUE(source.stateCalls->load(source.plugin, &reading.stream));
+        playing = false;
+        audio.join();
+    }
+    float expected;
+    std::memcpy(&expected, &programs[16 + 68 * 11 + 32 + 4 * 7], 4);
+    EXPECT_EQ(source.value(7), expected) << "program 11's Wet";
+
+    WriteStream written(5);
+    ASSERT_TRUE(source.stateCalls->save(source.plugin, &written.stream));
+    EXPECT_EQ(written.bytes, programs);
+
+    Instance restored(module, host);
+    ReadStream reading(written.bytes, 7);
+    ASSERT_TRUE(restored.stateCalls->load(restored.plugin, &reading.stream));
+    EXPECT_EQ(restored.state(), programs);
+    for (Id id = 0; id < 9; ++id) EXPECT_EQ(restored.value(id), source.value(id));
+
+    // Refused with nothing changed.
+    Instance fresh(module, host);
+    const std::vector<unsigned char> before = fresh.state();
+    std::vector<ReadStream> bad;
+    for (std::size_t length : {0, 3, 15, 16, 600, 1103}) bad.emplace_back(std::vector<unsigned char>(programs.begin(), programs.begin() + length));
+    bad.emplace_back(programs), bad.back().bytes[0] = 'X';  // another format
+    bad.emplace_back(programs), bad.back().bytes[4] = 9;    // a newer version
+    bad.emplace_back(programs), bad.back().bytes[8] = 16;   // no such program
+    bad.emplace_back(std::vector<unsigned char>(programs.begin(), programs.begin() + 700)), bad.back().failAtEnd = true;
+    for (ReadStream& stream : bad) {
+        stream.stream.ctx = &stream;
+        EXPECT_FALSE(fresh.stateCalls->load(fresh.plugin, &stream.stream)) << stream.bytes.size() << " bytes";
+        EXPECT_EQ(fresh.state(), before);
+    }
+    WriteStream failing;
+    failing.fail = true;
+    EXPECT_FALSE(fresh.stateCalls->save(fresh.plugin, &failing.stream));
 }
 
 // Each call gives the host back its floating-point settings, however
