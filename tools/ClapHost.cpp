@@ -33,7 +33,11 @@ const HostThreadCheck kThreadCheck = {
 const HostParams kParams = {
     [](const Host*, std::uint32_t) {},
     [](const Host*, Id, std::uint32_t) {},
-    [](const Host* host) { ++hostOf(host).flushRequests; },
+    [](const Host* host) {
+        TestHost& test = hostOf(host);
+        ++test.flushRequests;
+        if (test.onFlushRequest) test.onFlushRequest();
+    },
 };
 
 const HostTimerSupport kTimers = {
@@ -178,6 +182,7 @@ OutputEventList::OutputEventList() {
             recorded = {event->type == kEventParamGestureBegin ? 'b' : 'e', gesture.paramId, 0.0, event->time};
         }
         out.events.push_back(recorded);
+        if (out.onPush) out.onPush(recorded);
         return true;
     };
 }

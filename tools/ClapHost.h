@@ -8,6 +8,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -67,6 +68,9 @@ public:
     std::atomic<std::thread::id> audioThread{};  // the thread now processing, if any
 
     int flushRequests = 0;
+    // What the host does when asked for a flush, besides counting: some
+    // hosts flush at once, inside the request.
+    std::function<void()> onFlushRequest;
 
     // Timers and watched descriptors, run on the main thread by runLoop.
     struct Timer {
@@ -126,6 +130,8 @@ public:
     std::vector<Event> events;
     // Refuses pushes from then on, as a host's full queue does.
     bool full = false;
+    // Told of every event taken, inside the plug-in's push.
+    std::function<void(const Event&)> onPush;
     const OutputEvents* list() const { return &calls; }
 
 private:
