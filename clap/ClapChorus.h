@@ -40,7 +40,6 @@ public:
     void stopProcessing();
     void reset();
     std::int32_t process(const Process& process);
-    const void* extension(const char* id);
 
     // Parameters: the effect's nine, ids 0 to 8, values its own from 0 to 1.
     bool paramInfo(std::uint32_t index, ParamInfo& info) const;
