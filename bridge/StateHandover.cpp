@@ -41,10 +41,7 @@ bool StateHandover::offer(const BankState& state, bool blocksExpected) {
         gate.fetch_or(kWaiting, std::memory_order_release);
         for (int pause = 0;; ++pause) {
             std::uint32_t seen = gate.load(std::memory_order_acquire);
-            if ((seen & kWaiting) == 0) {
-                gate.fetch_and(~kLoading, std::memory_order_release);
-                return true;
-            }
+            if ((seen & kWaiting) == 0) return true;
             // No block came: take the state back, unless one has just
             // started (it then applies the state).
             if (pause >= kPausesForABlock && (seen & kInBlock) == 0 &&

@@ -36,7 +36,8 @@ public:
 
     // Any other thread.  Hands `state` to the audio thread when blocks are
     // expected and answers true once it was applied there; answers false
-    // when the caller is to apply it, now, and call finishLoad afterwards.
+    // when the caller is to apply it, now.  Either way the caller holds the
+    // handover, other loaders waiting, until it calls finishLoad.
     bool offer(const BankState& state, bool blocksExpected);
     void finishLoad();
 

@@ -22,11 +22,21 @@ bool isBlank(char c) { return c == ' ' || c == '\t'; }
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
 char lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
-bool startsWithWord(const char* text, const char* word) {
+// `word` in lower case, after blanks, in any case.
+const char* afterWord(const char* text, const char* word) {
     while (isBlank(*text)) ++text;
     for (; *word; ++word, ++text)
-        if (lower(*text) != *word) return false;
-    return true;
+        if (lower(*text) != *word) return nullptr;
+    return text;
+}
+
+bool startsWithWord(const char* text, const char* word) { return afterWord(text, word) != nullptr; }
+
+bool isWholeWord(const char* text, const char* word) {
+    const char* end = afterWord(text, word);
+    if (!end) return false;
+    while (isBlank(*end)) ++end;
+    return *end == '\0';
 }
 
 // value × 10^exponent, correctly rounded where both are exact doubles.
@@ -56,6 +66,16 @@ void formatValueWithUnit(int index, float value, char (&text)[kValueTextCapacity
     const std::size_t length = std::strlen(text);
     text[length] = ' ';
     std::strcpy(text + length + 1, unit);
+}
+
+const char* bypassText(bool on) { return on ? "On" : "Off"; }
+
+bool parseBypassText(const char* text, bool& on) {
+    if (!text) return false;
+    const bool isOn = isWholeWord(text, "on");
+    if (!isOn && !isWholeWord(text, "off")) return false;
+    on = isOn;
+    return true;
 }
 
 // Up to 19 significant digits are kept in an integer; further ones only

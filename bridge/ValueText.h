@@ -30,6 +30,11 @@ void formatValueWithUnit(int index, float value, char (&text)[kValueTextCapacity
 // result is taken to 0 to 1; false for a text that names no value.
 bool parseValueText(int index, const char* text, double& normalized);
 
+// A bypass's texts, for a format that has one: "On", "Off", and back in
+// any case; false for another text.
+const char* bypassText(bool on);
+bool parseBypassText(const char* text, bool& on);
+
 // The decimal number at the start of `text`, after blanks: a sign, digits
 // with a decimal point or comma, an exponent; `end` is set past it.  The
 // result is the nearest double where the digits and the exponent are few

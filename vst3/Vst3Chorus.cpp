@@ -34,13 +34,6 @@ bool isEffectParameter(ParamID id) { return id < static_cast<ParamID>(ChorusEffe
 // The bypass is a toggle: on from the middle up.
 bool bypassOf(float normalized) { return normalized >= 0.5f; }
 
-// ASCII letters in any case.
-bool sameWord(const char* text, const char* word) {
-    for (; *word; ++text, ++word)
-        if ((*text >= 'A' && *text <= 'Z' ? *text + ('a' - 'A') : *text) != *word) return false;
-    return *text == '\0';
-}
-
 // Normalized values lie from 0 to 1; NaN has no place at all.
 bool takeNormalized(ParamValue value, float& result) {
     if (std::isnan(value)) return false;
@@ -463,7 +456,7 @@ tresult VST3_CALL Vst3Chorus::getParamStringByValue(ParamID id, ParamValue value
         return kResultOk;
     }
     if (id == kBypassParameter) {
-        copyToUtf16(bypassOf(normalized) ? "On" : "Off", string, 128);
+        copyToUtf16(bridge::bypassText(bypassOf(normalized)), string, 128);
         return kResultOk;
     }
     if (!isEffectParameter(id)) return kInvalidArgument;
@@ -479,9 +472,9 @@ tresult VST3_CALL Vst3Chorus::getParamValueByString(ParamID id, char16* string, 
     int i = 0;
     for (; i < 63 && string[i]; ++i) text[i] = string[i] < 128 ? static_cast<char>(string[i]) : '?';
     text[i] = '\0';
+    bool on = false;
     if (id == kBypassParameter) {
-        const bool on = sameWord(text, "on");
-        if (!on && !sameWord(text, "off")) return kResultFalse;
+        if (!bridge::parseBypassText(text, on)) return kResultFalse;
         value = on ? 1.0 : 0.0;
         return kResultOk;
     }

@@ -67,6 +67,8 @@ void* startWin32Timer(void (*tick)(void*), void* context, unsigned milliseconds)
 void stopWin32Timer(void* handle) {
     auto* timer = static_cast<Timer*>(handle);
     if (!timer) return;
+    // A tick already queued finds no timer.
+    SetWindowLongPtrA(timer->window, GWLP_USERDATA, 0);
     KillTimer(timer->window, kTimerId);
     DestroyWindow(timer->window);
     delete timer;
