@@ -75,6 +75,15 @@ ChorusCore::AudioBlock::AudioBlock(ChorusCore& core) : core(core) {
 
 ChorusCore::AudioBlock::~AudioBlock() { core.handover.leaveBlock(appliedState); }
 
+// The longest delay the parameters allow: Predelay and Depth at 1 and Rate
+// at 0 give 10 + 0.4 × the sample rate frames, and no read reaches further
+// back than the ring's 65536 samples.  A frame more for the interpolation.
+std::uint32_t ChorusCore::tailFrames() {
+    const double longest = std::ceil(0.4 * static_cast<double>(chorus.getSampleRate())) + 11.0;
+    return longest < ChorusEffect::kDelayLineLength ? static_cast<std::uint32_t>(longest)
+                                                    : static_cast<std::uint32_t>(ChorusEffect::kDelayLineLength);
+}
+
 void ChorusCore::render(float* const* inputs, float* const* outputs, std::int32_t frames) {
     if (frames <= 0) return;
     float* in[2] = {inputs[0], inputs[1]};

@@ -75,6 +75,11 @@ public:
         bool appliedState = false;
     };
 
+    // How long the output rings on after the input falls silent, in
+    // frames at the current sample rate; in the default floating-point
+    // environment.
+    std::uint32_t tailFrames();
+
     // Frames through the effect, or while bypassed the input itself, bit
     // for bit, with the effect running on underneath so that leaving the
     // bypass finds the sweep and the delay line where they would have been.

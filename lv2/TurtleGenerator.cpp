@@ -86,6 +86,7 @@ std::string uiDescription() {
 std::string pluginDescription() {
     std::string text =
         "@prefix doap: <http://usefulinc.com/ns/doap#> .\n"
+        "@prefix foaf: <http://xmlns.com/foaf/0.1/> .\n"
         "@prefix lv2: <http://lv2plug.in/ns/lv2core#> .\n"
         "@prefix pprops: <http://lv2plug.in/ns/ext/port-props#> .\n"
         "@prefix rdf: <http://www.w3.org/1999/02/22-rdf-syntax-ns#> .\n"
@@ -93,9 +94,11 @@ std::string pluginDescription() {
         "@prefix ui: <http://lv2plug.in/ns/extensions/ui#> .\n"
         "@prefix units: <http://lv2plug.in/ns/extensions/units#> .\n\n";
     text += std::string("<") + lv2uri::kPlugin + ">\n";
-    text += "    a lv2:Plugin , lv2:ChorusPlugin ;\n";
+    text += "    a lv2:Plugin , lv2:ChorusPlugin , doap:Project ;\n";
     text += std::string("    ui:ui <") + lv2uri::kUi + "> ;\n";
     text += "    doap:name \"Velorin 2\" ;\n";
+    // Hosts list a plug-in by its maker, which LV2 names the maintainer.
+    text += "    doap:maintainer [ foaf:name \"Velorin\" ] ;\n";
     text += "    rdfs:comment \"A stereo chorus: one, two or four voices swept around a centre delay, "
             "through a low-pass or high-pass filter.\" ;\n";
     text += "    lv2:minorVersion " + std::to_string(VELORIN_LV2_MINOR_VERSION) + " ;\n";

@@ -14,7 +14,7 @@ packages="cmake ninja-build g++ make pkg-config
  dpkg-dev lintian debootstrap
  ladspa-sdk tap-plugins swh-plugins caps
  lv2-dev lilv-utils lv2file sordi
- libx11-dev jalv libsuil-0-0 jackd2 xdotool ardour
+ libx11-dev jalv libsuil-0-0 jackd2 xdotool ardour qtractor
  juce-modules-source-data"
 
 missing=""

@@ -282,14 +282,9 @@ tresult VST3_CALL Vst3Chorus::setProcessing(TBool state) {
     return kResultOk;
 }
 
-// The longest delay the parameters allow: Predelay and Depth at 1 and Rate
-// at 0 give 10 + 0.4 × the sample rate frames, and no read reaches further
-// back than the ring's 65536 samples.  A frame more for the interpolation.
 uint32 VST3_CALL Vst3Chorus::getTailSamples() {
     const fpu::DefaultArithmetic arithmetic;
-    const double longest = std::ceil(0.4 * static_cast<double>(core.effect().getSampleRate())) + 11.0;
-    return longest < ChorusEffect::kDelayLineLength ? static_cast<uint32>(longest)
-                                                    : static_cast<uint32>(ChorusEffect::kDelayLineLength);
+    return core.tailFrames();
 }
 
 namespace {

@@ -1,6 +1,7 @@
 // Hosts that close the editor from inside any call it makes to them, in a
 // Windows host's window under Wine: the DLL through its automation
-// requests, the VST 3 view through its component handler.  The window's
+// requests, the VST 3 view through its component handler, the CLAP gui
+// through the events of the flush it asks for.  The window's
 // messages are sent as the system sends them (the mouse capture taken by
 // another window, the clip indicator's timer), and each plays the script of
 // ClosingHost.h once for every {call, occurrence, way of closing}.
@@ -10,6 +11,7 @@
 #include <memory>
 
 #include "host/AEffEditor.h"
+#include "tests/editor/ClosingClapHost.h"
 #include "tests/editor/ClosingHost.h"
 #include "tests/editor/ClosingVst3Host.h"
 #include "tools/PluginLoader.h"
@@ -111,6 +113,35 @@ private:
     closing::Vst3Plugin plugin{*this};
 };
 
+class ClapGuiDriver final : public Win32Driver {
+public:
+    ClapGuiDriver() : Win32Driver(true) {}
+    bool ready() const { return plugin.ready(); }
+
+    void open() override {
+        newParent();
+        attach();
+    }
+    void closeInside(How how) override {
+        if (how == How::destroyParent) parent->destroy();
+        plugin.remove();
+        if (how == How::closeAndReopen) attach();
+    }
+    void finish() override { plugin.remove(); }
+
+private:
+    void attach() {
+        clap::Window window{};
+        window.api = clap::kWindowApiWin32;
+        window.win32 = parent->handle();
+        plugin.attach(clap::kWindowApiWin32, window);
+        pumpMessages(20);
+        editor = findEditorWindow(parent->handle());
+    }
+
+    closing::ClapPlugin plugin{*this};
+};
+
 constexpr std::initializer_list<How> kEveryWay = {How::close, How::closeAndReopen, How::destroyParent};
 
 TEST(Win32ClosingHost, TheDllsEditorSurvivesACloseInsideAnyAutomationRequest) {
@@ -121,6 +152,12 @@ TEST(Win32ClosingHost, TheDllsEditorSurvivesACloseInsideAnyAutomationRequest) {
 
 TEST(Win32ClosingHost, TheVst3ViewSurvivesARemovalInsideAnyEdit) {
     Vst3ViewDriver driver;
+    ASSERT_TRUE(driver.ready());
+    closing::playTable(driver, kEveryWay);
+}
+
+TEST(Win32ClosingHost, TheClapGuiSurvivesADestroyInsideAnyEditsFlush) {
+    ClapGuiDriver driver;
     ASSERT_TRUE(driver.ready());
     closing::playTable(driver, kEveryWay);
 }

@@ -1,7 +1,8 @@
 // Hosts that close the editor from inside any call it makes to them, on an
 // X display: the Linux VST through its automation requests, the LV2 UI
 // through its port writes and touch gestures, the VST 3 view through its
-// component handler.  Each plays the script of ClosingHost.h once for every
+// component handler, the CLAP gui through the events of the flush it asks
+// for.  Each plays the script of ClosingHost.h once for every
 // {call, occurrence, way of closing}; built in the sanitizer tree too, where
 // a touch of anything the close destroyed ends the run.
 #include <dlfcn.h>
@@ -15,6 +16,7 @@
 #include "host/AEffEditor.h"
 #include "lv2/Lv2Ports.h"
 #include "lv2/Lv2Uri.h"
+#include "tests/editor/ClosingClapHost.h"
 #include "tests/editor/ClosingHost.h"
 #include "tests/editor/ClosingVst3Host.h"
 #include "tests/vst3/HostFrame.h"
@@ -202,6 +204,36 @@ private:
     closing::Vst3Plugin plugin{*this};
 };
 
+class ClapGuiDriver final : public X11Driver {
+public:
+    ClapGuiDriver() : X11Driver(true) {}
+    bool ready() const { return x.open() && plugin.ready(); }
+
+    void open() override {
+        newParent();
+        attach();
+    }
+    void closeInside(How how) override {
+        if (how == How::destroyParent) dropParent(true);
+        plugin.remove();
+        if (how == How::closeAndReopen) attach();
+    }
+    void finish() override { plugin.remove(); }
+
+private:
+    void attach() {
+        clap::Window window{};
+        window.api = clap::kWindowApiX11;
+        window.x11 = parent;
+        plugin.attach(clap::kWindowApiX11, window);
+        plugin.run(30);
+        editor = x.editorIn(parent);
+    }
+    void run(int milliseconds) override { plugin.run(milliseconds); }
+
+    closing::ClapPlugin plugin{*this};
+};
+
 constexpr std::initializer_list<How> kEveryWay = {How::close, How::closeAndReopen, How::destroyParent};
 
 TEST(X11ClosingHost, TheLinuxVstsEditorSurvivesACloseInsideAnyAutomationRequest) {
@@ -218,6 +250,12 @@ TEST(X11ClosingHost, TheLv2UiSurvivesACleanupInsideAnyWriteOrTouch) {
 
 TEST(X11ClosingHost, TheVst3ViewSurvivesARemovalInsideAnyEdit) {
     Vst3ViewDriver driver;
+    ASSERT_TRUE(driver.ready());
+    closing::playTable(driver, kEveryWay);
+}
+
+TEST(X11ClosingHost, TheClapGuiSurvivesADestroyInsideAnyEditsFlush) {
+    ClapGuiDriver driver;
     ASSERT_TRUE(driver.ready());
     closing::playTable(driver, kEveryWay);
 }

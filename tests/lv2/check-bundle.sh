@@ -1,8 +1,9 @@
 #!/bin/sh
 # The LV2 bundle as a host finds it: its Turtle files pass the LV2
 # validator (against the LV2 vocabulary Debian installs), its version is a
-# release's, the UI's port notifications name the protocol a host is to
-# forward them by, the plug-in's shared object exports lv2_descriptor and
+# release's, its maker is the vendor every other format names, the UI's
+# port notifications name the protocol a host is to forward them by, the
+# plug-in's shared object exports lv2_descriptor and
 # nothing else, the UI's lv2ui_descriptor and nothing else.
 # Usage: check-bundle.sh BUNDLE_DIRECTORY
 set -eu
@@ -23,6 +24,14 @@ micro=$(sed -n 's/^ *lv2:microVersion \([0-9]*\) ;$/\1/p' "$bundle/velorin2.ttl"
 echo "LV2 version: $minor.$micro"
 if [ -z "$minor" ] || [ -z "$micro" ] || [ "$minor" -eq 0 ] || [ $((minor % 2)) -ne 0 ] || [ $((micro % 2)) -ne 0 ]; then
     echo "FAIL: the LV2 version marks a development release"
+    status=1
+fi
+
+# What hosts show as the maker (lilv's author).
+maker=$(LV2_PATH=$(cd "$bundle/.." && pwd) lv2info urn:velorin:velorin2 | sed -n 's/^[[:space:]]*Author:[[:space:]]*//p')
+echo "maker: $maker"
+if [ "$maker" != Velorin ]; then
+    echo "FAIL: the plug-in names Velorin as its maintainer"
     status=1
 fi
 

@@ -3,10 +3,10 @@
 # runtime: each needs no glibc symbol version above 2.17 and no library
 # beyond glibc's own and Xlib (the C++ runtime and libgcc are linked in,
 # not needed from the system).
-# Usage: check-linux-binaries.sh FILE_OR_FOLDER...  (folders: every *.so in them)
+# Usage: check-linux-binaries.sh FILE_OR_FOLDER...  (folders: every *.so and *.clap in them)
 set -eu
 allowed="libc.so.6 libm.so.6 libdl.so.2 libpthread.so.0 librt.so.1 libX11.so.6"
-files=$(find "$@" -name '*.so' -type f | sort)
+files=$(find "$@" \( -name '*.so' -o -name '*.clap' \) -type f | sort)
 [ -n "$files" ] || { echo "FAIL: no shared objects in $*"; exit 1; }
 
 status=0

@@ -29,19 +29,20 @@ deb=$release/velorin2_${version}_amd64.deb
 lv2=usr/lib/lv2/velorin2.lv2
 dpkg-deb -c "$deb" | awk '{print $6}' | same_files "the deb" \
     ./$lv2/manifest.ttl ./$lv2/velorin2.ttl ./$lv2/velorin2.so ./$lv2/velorin2_ui.so ./usr/lib/lxvst/Velorin2.so \
-    ./usr/lib/vst3/Velorin2.vst3/Contents/x86_64-linux/Velorin2.so \
+    ./usr/lib/vst3/Velorin2.vst3/Contents/x86_64-linux/Velorin2.so ./usr/lib/clap/Velorin2.clap \
     ./usr/share/doc/velorin2/README ./usr/share/doc/velorin2/changelog.gz ./usr/share/doc/velorin2/copyright
 tarball=$release/velorin2-$version-linux-x86_64.tar.gz
 top=velorin2-$version-linux-x86_64
 tar -tzf "$tarball" | same_files "the tarball" \
     "$top"/lv2/velorin2.lv2/manifest.ttl "$top"/lv2/velorin2.lv2/velorin2.ttl "$top"/lv2/velorin2.lv2/velorin2.so \
     "$top"/lv2/velorin2.lv2/velorin2_ui.so "$top"/lxvst/Velorin2.so \
-    "$top"/vst3/Velorin2.vst3/Contents/x86_64-linux/Velorin2.so \
+    "$top"/vst3/Velorin2.vst3/Contents/x86_64-linux/Velorin2.so "$top"/clap/Velorin2.clap \
     "$top"/install.sh "$top"/uninstall.sh "$top"/README "$top"/COPYRIGHT
 zip=$release/velorin2-$version-windows.zip
 python3 -c 'import sys, zipfile; print("\n".join(zipfile.ZipFile(sys.argv[1]).namelist()))' "$zip" |
     same_files "the zip" 32-bit/Velorin2.dll 64-bit/Velorin2.dll README.txt COPYRIGHT.txt \
-        Velorin2.vst3/Contents/x86-win/Velorin2.vst3 Velorin2.vst3/Contents/x86_64-win/Velorin2.vst3
+        Velorin2.vst3/Contents/x86-win/Velorin2.vst3 Velorin2.vst3/Contents/x86_64-win/Velorin2.vst3 \
+        CLAP/32-bit/Velorin2.clap CLAP/64-bit/Velorin2.clap
 echo "the deb's Depends: $(dpkg-deb -f "$deb" Depends)"
 if tar --numeric-owner -tvzf "$tarball" | awk '{print $2}' | grep -v -x '0/0'; then fail "the tarball has other owners than root"; fi
 
@@ -54,7 +55,7 @@ if grep -q -v "$(printf '\r')\$" "$work/zip/README.txt"; then fail "README.txt h
 
 echo "== the binaries"
 sorted() { printf '%s\n' "$@" | sort | tr '\n' ' '; }
-find "$work" -type f \( -name '*.so' -o -name '*.dll' -o -name '*.vst3' \) | sort | while read -r binary; do
+find "$work" -type f \( -name '*.so' -o -name '*.dll' -o -name '*.vst3' -o -name '*.clap' \) | sort | while read -r binary; do
     case $binary in
     */velorin2.so) format=x86-64 want=lv2_descriptor ;;
     */velorin2_ui.so) format=x86-64 want=lv2ui_descriptor ;;
@@ -64,6 +65,9 @@ find "$work" -type f \( -name '*.so' -o -name '*.dll' -o -name '*.vst3' \) | sor
     */64-bit/Velorin2.dll) format=pei-x86-64 want=main ;;
     */x86-win/Velorin2.vst3) format=pei-i386 want=GetPluginFactory ;;
     */x86_64-win/Velorin2.vst3) format=pei-x86-64 want=GetPluginFactory ;;
+    */CLAP/32-bit/Velorin2.clap) format=pei-i386 want=clap_entry ;;
+    */CLAP/64-bit/Velorin2.clap) format=pei-x86-64 want=clap_entry ;;
+    */clap/Velorin2.clap) format=x86-64 want=clap_entry ;;
     *) fail "$binary: no binary expected there"; continue ;;
     esac
     if [ "$format" = x86-64 ]; then

@@ -26,7 +26,7 @@ listing "$home" >"$work/before"
 # package as TARGET_START followed by the format's name (~/.lv2, lib/lv2).
 # Usage: installed LABEL TARGET_START
 installed() {
-    for format in lv2 lxvst vst3; do
+    for format in lv2 lxvst vst3 clap; do
         [ -d "$package/$format" ] || continue
         (cd "$package/$format" && find . -type f) | while read -r file; do
             cmp -s "$package/$format/$file" "$2$format/$file" || echo "missing or different: $2$format/${file#./}"

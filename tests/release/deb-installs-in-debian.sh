@@ -3,7 +3,8 @@
 # debootstrap root): `apt-get install ./velorin2_VERSION_amd64.deb` brings
 # what its Depends names, which is all its libraries need; Debian's lv2ls
 # lists the LV2 plug-in; Ardour finds the Linux VST on its own search path,
-# in /usr/lib/lxvst, and the VST 3 in /usr/lib/vst3;
+# in /usr/lib/lxvst, and the VST 3 in /usr/lib/vst3; the CLAP module is in
+# /usr/lib/clap, where CLAP hosts look;
 # and `apt-get purge` leaves none of its files behind.
 #
 # The minimal root and the packages downloaded into it are kept in
@@ -53,7 +54,7 @@ in_root sh -c "cd /tmp && apt-get install -y -q ./$name" >"$cache/install.log" 2
     { tail -n 20 "$cache/install.log"; exit 1; }
 grep -E '^(Setting up|The following NEW)' "$cache/install.log" | sed 's/^/   /'
 # What the deb's Depends brought is all its libraries need.
-for library in $(in_root dpkg -L velorin2 | grep '\.so$'); do
+for library in $(in_root dpkg -L velorin2 | grep -E '\.(so|clap)$'); do
     if in_root ldd "$library" | grep 'not found'; then fail "$library lacks libraries after the install"; fi
 done
 
@@ -92,6 +93,8 @@ grep -q '^found VST2 Velorin2 /usr/lib/lxvst/Velorin2.so$' "$cache/list.log" ||
     fail "Ardour does not find the Linux VST in /usr/lib/lxvst"
 grep -q '^found VST3 .* /usr/lib/vst3/Velorin2.vst3' "$cache/list.log" ||
     fail "Ardour does not find the VST 3 plug-in in /usr/lib/vst3"
+
+in_root dpkg -L velorin2 | grep -qx /usr/lib/clap/Velorin2.clap || fail "the CLAP module is not in /usr/lib/clap"
 
 step "apt-get purge velorin2"
 in_root apt-get purge -y -q velorin2 >"$cache/purge.log" 2>&1 || { tail -n 20 "$cache/purge.log"; exit 1; }

@@ -3,9 +3,9 @@
 # and the LV2 plug-in and the Linux VST, shows the plug-in's parameter
 # table, renders the demo clip through four contrasting settings with both
 # DLLs under Wine, through the LV2 bundle with Debian's lv2apply and through
-# the Linux VST and the VST 3 bundle, checks that all five agree to the bit, and draws
-# spectrograms of the dry clip against each render.  Everything lands in
-# build/demo.
+# the Linux VST, the VST 3 bundle and the CLAP module, checks that all six
+# agree to the bit, and draws spectrograms of the dry clip against each
+# render.  Everything lands in build/demo.
 set -eu
 cd "$(dirname "$0")/../.."
 root=$(pwd)
@@ -17,9 +17,10 @@ cmake --build --preset win32 --target Velorin2 velorin-render EditorScreenshot w
 echo "== Building the 64-bit plug-in and renderer (build/win64)"
 cmake --preset win64 >/dev/null
 cmake --build --preset win64 --target Velorin2 velorin-render wine-prefix
-echo "== Building the LV2 plug-in, its UI, the Linux VST and the VST 3 bundle (build/native)"
+echo "== Building the LV2 plug-in, its UI, the Linux VST, the VST 3 bundle and the CLAP module (build/native)"
 cmake --preset native >/dev/null
-cmake --build --preset native --target velorin2_lv2 velorin2_ui Velorin2_lxvst Velorin2_vst3 velorin-lxvst-render
+cmake --build --preset native --target velorin2_lv2 velorin2_ui Velorin2_lxvst Velorin2_vst3 Velorin2_clap \
+    velorin-lxvst-render
 
 bin="$root/build/win32/bin"
 bin64="$root/build/win64/bin"
@@ -65,6 +66,12 @@ lxvst_render() {  # renderer options, output
 vst3_render() {  # renderer options, output
     # shellcheck disable=SC2086
     "$root/build/native/bin/velorin-lxvst-render" "$root/build/native/lib/vst3/Velorin2.vst3" 512 "$float_clip" "$2" $1
+}
+
+# The CLAP module, the values handed to the plug-in with the first block.
+clap_render() {  # renderer options, output
+    # shellcheck disable=SC2086
+    "$root/build/native/bin/velorin-lxvst-render" "$root/build/native/lib/clap/Velorin2.clap" 512 "$float_clip" "$2" $1
 }
 
 # Whether two WAV files hold the same samples, bit for bit.
@@ -118,6 +125,13 @@ echo "$settings" | while IFS='|' read -r name title options controls; do
         echo "   VST 3: DIFFERENT from the DLL's render"
         echo "VST 3, $name" >>"$out/differences"
     fi
+    clap_render "$options" "$out/clap-0$n-$name.wav"
+    if same_samples "$wav" "$out/clap-0$n-$name.wav"; then
+        echo "   CLAP: the same samples, bit for bit"
+    else
+        echo "   CLAP: DIFFERENT from the DLL's render"
+        echo "CLAP, $name" >>"$out/differences"
+    fi
     spectrogram "$wav" "$title" "$out/0$n-$name.png"
     # Dry above, wet below, one picture per setting.
     montage "$out/00-dry.png" "$out/0$n-$name.png" -tile 1x2 -geometry +0+4 -background black \
@@ -156,6 +170,7 @@ echo "              $bin64/Velorin2.dll    (64-bit, for 64-bit hosts; its render
 echo "LV2 bundle:   $root/build/native/lib/lv2/velorin2.lv2  (with its editor; its renders: $out/lv2-0*.wav, the same bits)"
 echo "Linux VST:    $root/build/native/lib/lxvst/Velorin2.so  (with its editor; its renders: $out/lxvst-0*.wav, the same bits)"
 echo "VST 3 bundle: $root/build/native/lib/vst3/Velorin2.vst3  (with its editor; its renders: $out/vst3-0*.wav, the same bits)"
+echo "CLAP module:  $root/build/native/lib/clap/Velorin2.clap  (with its editor; its renders: $out/clap-0*.wav, the same bits)"
 echo "Renderers:    $bin/velorin-render.exe and $bin64/velorin-render.exe"
 echo "              (run one as: cmake/wine-run.sh $bin/velorin-render.exe --help)"
 echo "Sounds:       $out/00-dry.wav and the renders:"

@@ -2,13 +2,14 @@
 // Linux VST library as a host does (dlopen, VSTPluginMain, then open, sample
 // rate, block size, parameters, resume, processReplacing block by block),
 // or through a VST 3 bundle (its module's factory, set-up, activation, the
-// values as the first block's parameter changes, then block by block),
+// values as the first block's parameter changes, then block by block), or
+// through a CLAP module (the same, the values as the first block's events),
 // into a 32-bit float WAV file, for comparing its sound with the DLL's.  It
 // reads and writes the samples itself: sox's raw conversions pass samples
 // through 32-bit integers and change their last bits.
 //
 //   velorin-lxvst-render PLUGIN BLOCK IN.wav OUT.wav [--set NAME=VALUE]...
-//   (PLUGIN: Velorin2.so, or a bundle Velorin2.vst3)
+//   (PLUGIN: Velorin2.so, a bundle Velorin2.vst3, or a module Velorin2.clap)
 #include <cctype>
 #include <cstdint>
 #include <cstdio>
@@ -19,6 +20,7 @@
 #include <string>
 #include <vector>
 
+#include "tools/ClapHost.h"
 #include "tools/PluginLoader.h"
 #include "tools/Vst3Host.h"
 
@@ -159,6 +161,48 @@ int renderVst3(const std::string& bundle, int block, Stereo& wave, int argc, cha
     return status;
 }
 
+// The CLAP module: the values go to the plug-in with the first block, at
+// its first frame, as a host delivers them.
+int renderClap(const std::string& path, int block, Stereo& wave, int argc, char** argv) {
+    using namespace claphost;
+    Module module(path);
+    if (!module.loaded()) return fail("cannot load the CLAP module " + path);
+    TestHost host;
+    Instance plugin(module, host);
+    if (!plugin.params || !plugin.start(wave.rate, static_cast<std::uint32_t>(block)))
+        return fail("the module made no plug-in");
+    InputEventList events;
+    for (int i = 5; i + 1 < argc; i += 2) {
+        const std::string setting = argv[i + 1];
+        const std::size_t equals = setting.find('=');
+        int id = -1;
+        for (std::uint32_t p = 0; p < plugin.params->count(plugin.plugin) && equals != std::string::npos; ++p) {
+            ParamInfo info{};
+            plugin.params->getInfo(plugin.plugin, p, &info);
+            if (lower(info.name) == lower(setting.substr(0, equals))) id = static_cast<int>(info.id);
+        }
+        if (std::strcmp(argv[i], "--set") != 0 || id < 0) return fail("bad setting " + setting);
+        events.add(0, static_cast<Id>(id), std::strtof(setting.c_str() + equals + 1, nullptr));
+    }
+    const std::size_t total = wave.samples.size() / 2;
+    std::vector<float> channels(4 * static_cast<std::size_t>(block));
+    for (std::size_t first = 0; first < total; first += static_cast<std::size_t>(block)) {
+        const std::size_t frames = total - first < static_cast<std::size_t>(block) ? total - first : block;
+        float* frame = wave.samples.data() + 2 * first;
+        for (std::size_t k = 0; k < frames; ++k) {
+            channels[k] = frame[2 * k];
+            channels[block + k] = frame[2 * k + 1];
+        }
+        plugin.process(&channels[0], &channels[block], &channels[2 * block], &channels[3 * block],
+                       static_cast<std::uint32_t>(frames), first == 0 ? &events : nullptr);
+        for (std::size_t k = 0; k < frames; ++k) {
+            frame[2 * k] = channels[2 * block + k];
+            frame[2 * k + 1] = channels[3 * block + k];
+        }
+    }
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -167,8 +211,9 @@ int main(int argc, char** argv) {
     Stereo wave;
     if (block <= 0) return fail("bad block size");
     if (!readWave(argv[3], wave)) return fail(std::string(argv[3]) + " is no stereo 32-bit float WAV file");
-    if (endsWith(argv[1], ".vst3") || endsWith(argv[1], ".vst3/")) {
-        const int status = renderVst3(argv[1], block, wave, argc, argv);
+    const bool vst3 = endsWith(argv[1], ".vst3") || endsWith(argv[1], ".vst3/");
+    if (vst3 || endsWith(argv[1], ".clap")) {
+        const int status = vst3 ? renderVst3(argv[1], block, wave, argc, argv) : renderClap(argv[1], block, wave, argc, argv);
         if (status != 0) return status;
         return writeWave(argv[4], wave) ? 0 : fail(std::string("cannot write ") + argv[4]);
     }

@@ -1,8 +1,8 @@
 #!/bin/sh
-# Installs the plug-ins of this folder: for yourself into ~/.lv2, ~/.lxvst
-# and ~/.vst3, where hosts look for a user's plug-ins, or, given a PREFIX,
-# into PREFIX/lib/lv2, PREFIX/lib/lxvst and PREFIX/lib/vst3 (/usr/local, as
-# root, for every user).  Each file is copied beside its place and renamed
+# Installs the plug-ins of this folder: for yourself into ~/.lv2, ~/.lxvst,
+# ~/.vst3 and ~/.clap, where hosts look for a user's plug-ins, or, given a
+# PREFIX, into PREFIX/lib/lv2, PREFIX/lib/lxvst, PREFIX/lib/vst3 and
+# PREFIX/lib/clap (/usr/local, as root, for every user).  Each file is copied beside its place and renamed
 # onto it, so a host that has an older version loaded keeps running that.
 # Usage: ./install.sh [PREFIX]
 set -eu
@@ -14,7 +14,7 @@ case $# in
 *) echo "usage: $0 [PREFIX]" >&2; exit 2 ;;
 esac
 
-for format in lv2 lxvst vst3; do
+for format in lv2 lxvst vst3 clap; do
     [ -d "$here/$format" ] || continue
     if [ -n "$prefix" ]; then target=$prefix/lib/$format; else target=${HOME:?}/.$format; fi
     # A plug-in folder made here is marked as ours, so that uninstalling

@@ -2,7 +2,7 @@
 # Makes the release packages in build/release/:
 #   velorin2_VERSION_amd64.deb              for Debian and Ubuntu
 #   velorin2-VERSION-linux-x86_64.tar.gz    for any Linux, with install.sh and uninstall.sh
-#   velorin2-VERSION-windows.zip            the DLLs for 32- and 64-bit Windows hosts
+#   velorin2-VERSION-windows.zip            the plug-ins for 32- and 64-bit Windows hosts
 #   SHA256SUMS
 # It builds the plug-ins it needs in the native, win32 and win64 trees (the
 # `plugins` target of each), packages them and checks the packages: their
@@ -42,10 +42,12 @@ fi
 # What the packages hold: the built files and folders, as paths in the
 # build trees.  The Linux ones go under /usr/lib in the deb and, without
 # lib/, into the tarball; the Windows ones into the zip's folders (the two
-# VST 3 bundles into one, with both modules).
-linux_plugins="lib/lv2/velorin2.lv2 lib/lxvst/Velorin2.so lib/vst3/Velorin2.vst3"
+# VST 3 bundles into one, with both modules; the CLAP modules into a folder
+# for each bitness).
+linux_plugins="lib/lv2/velorin2.lv2 lib/lxvst/Velorin2.so lib/vst3/Velorin2.vst3 lib/clap/Velorin2.clap"
 windows_plugins="win32/bin/Velorin2.dll:32-bit win64/bin/Velorin2.dll:64-bit
- win32/lib/vst3/Velorin2.vst3:. win64/lib/vst3/Velorin2.vst3:."
+ win32/lib/vst3/Velorin2.vst3:. win64/lib/vst3/Velorin2.vst3:.
+ win32/lib/clap/Velorin2.clap:CLAP/32-bit win64/lib/clap/Velorin2.clap:CLAP/64-bit"
 
 out=build/release
 stage=$out/stage
@@ -59,7 +61,7 @@ text() { sed "s/@VERSION@/$version/g" "tools/release/$1"; }
 put() {
     mkdir -p "$(dirname "$2")"
     cp -R "$1" "$2"
-    find "$2" -type f -name '*.so' -exec strip --strip-unneeded --remove-section=.comment {} +
+    find "$2" -type f \( -name '*.so' -o -name '*.clap' \) -exec strip --strip-unneeded --remove-section=.comment {} +
 }
 
 # Modes as a package should have them, and every time stamp the same.
@@ -83,7 +85,7 @@ gzip -9n <tools/release/changelog >"$doc/changelog.gz"
 # the symbol versions they use.
 mkdir -p "$deb/DEBIAN"
 printf 'Source: velorin2\n\nPackage: velorin2\nArchitecture: amd64\n' >"$stage/source/debian/control"
-binaries=$(cd "$stage/source" && find debian/velorin2 -name '*.so' -type f | sort)
+binaries=$(cd "$stage/source" && find debian/velorin2 \( -name '*.so' -o -name '*.clap' \) -type f | sort)
 # shellcheck disable=SC2086
 depends=$(cd "$stage/source" && dpkg-shlibdeps -O $binaries | sed -n 's/^shlibs:Depends=//p')
 # Each file counts its size in KiB rounded up, every folder 1 KiB, as dpkg
@@ -98,13 +100,13 @@ installed_size=$(find "$deb/usr" -printf '%y %s\n' | awk '{ n += ($1 == "f") ? i
     echo "Depends: $depends"
     echo "Section: sound"
     echo "Priority: optional"
-    echo "Description: stereo chorus audio plug-in for LV2 and VST hosts"
+    echo "Description: stereo chorus audio plug-in for LV2, VST and CLAP hosts"
     echo " Velorin 2 is a stereo chorus: one, two or four voices swept by a sine"
     echo " oscillator around a centre delay, a low-pass or high-pass filter in the"
     echo " wet path, and an editor window with six knobs."
     echo " ."
-    echo " This package installs the LV2 plug-in with its editor and the VST"
-    echo " plug-ins where Linux hosts look for them."
+    echo " This package installs the LV2 plug-in with its editor, the VST"
+    echo " plug-ins and the CLAP plug-in where Linux hosts look for them."
 } >"$deb/DEBIAN/control"
 (cd "$deb" && find usr -type f | sort | xargs md5sum) >"$deb/DEBIAN/md5sums"
 settle "$deb" ""

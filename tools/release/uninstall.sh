@@ -1,7 +1,7 @@
 #!/bin/sh
-# Removes what install.sh installed from this folder, from ~/.lv2, ~/.lxvst
-# and ~/.vst3 or, given the same PREFIX, from PREFIX/lib/lv2, PREFIX/lib/lxvst
-# and PREFIX/lib/vst3: the files, their folders left empty after that, and
+# Removes what install.sh installed from this folder, from ~/.lv2, ~/.lxvst,
+# ~/.vst3 and ~/.clap or, given the same PREFIX, from PREFIX/lib/lv2,
+# PREFIX/lib/lxvst, PREFIX/lib/vst3 and PREFIX/lib/clap: the files, their folders left empty after that, and
 # a plug-in folder that install.sh made.  Other files there stay, whoever
 # put them there, and so does a plug-in folder the user made.
 # Usage: ./uninstall.sh [PREFIX]
@@ -13,7 +13,7 @@ case $# in
 *) echo "usage: $0 [PREFIX]" >&2; exit 2 ;;
 esac
 
-for format in lv2 lxvst vst3; do
+for format in lv2 lxvst vst3 clap; do
     [ -d "$here/$format" ] || continue
     if [ -n "$prefix" ]; then target=$prefix/lib/$format; else target=${HOME:?}/.$format; fi
     [ -d "$target" ] || continue
