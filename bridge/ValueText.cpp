@@ -5,13 +5,12 @@
 #include <cstring>
 
 #include "chorus/ParameterIndex.h"
+#include "chorus/ParameterTable.h"
 #include "chorus/ParameterText.h"
 
 namespace bridge {
 
 namespace {
-
-const char* const kUnits[chorus::kParameterCount] = {"", "Hz", "Hz", "%", "ms", "", "dB", "dB", ""};
 
 // 10^0 to 10^22, each exact in a double.
 constexpr double kPowersOfTen[23] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
@@ -53,7 +52,12 @@ bool number(const char* text, double& value) {
 
 }  // namespace
 
-const char* unitOf(int index) { return index >= 0 && index < chorus::kParameterCount ? kUnits[index] : ""; }
+// The effect's own labels, but for "Type": Filter's and Phase's texts are
+// the names of their settings, which the label only classifies.
+const char* unitOf(int index) {
+    const chorus::ParameterInfo* info = chorus::parameterInfo(index);
+    return !info || std::strcmp(info->label, "Type") == 0 ? "" : info->label;
+}
 
 void formatValue(int index, float value, char (&text)[kValueTextCapacity]) {
     chorus::formatParameterDisplay(index, value, text);

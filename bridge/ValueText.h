@@ -12,8 +12,9 @@ namespace bridge {
 // A value text fits this many bytes, with its unit and the terminator.
 constexpr int kValueTextCapacity = 24;
 
-// "Hz", "%", "ms", "dB", or "" for the parameters whose texts name their
-// values (Filter, Phase, Voices); "" for an index outside 0 to 8.
+// The effect's unit labels, "Hz", "%", "ms", "dB", or "" for the
+// parameters whose texts name their values (Filter, Phase, Voices); "" for
+// an index outside 0 to 8.
 const char* unitOf(int index);
 
 // The effect's text for `value` of parameter `index`, as its VST 2 plug-in

@@ -9,7 +9,7 @@
 #include "bridge/StateFormat.h"
 #include "bridge/ValueText.h"
 #include "chorus/ParameterTable.h"
-#include "clap/EditorLink.h"
+#include "editor/GestureEditor.h"
 #include "clap/PluginCalls.h"
 #include "host/FloatingPointControl.h"
 
@@ -109,7 +109,7 @@ ClapChorus::ClapChorus(const Host* host, const EditorPlatform& platform)
     if (!core.isUsable()) return;
     for (int i = 0; i < kValues; ++i) defaults[i] = core.value(i);
     editor::EditorBackend* backend = platform.makeBackend();
-    link = backend ? new (std::nothrow) EditorLink(*this, backend) : nullptr;
+    link = backend ? new (std::nothrow) editor::GestureEditor(core.effect(), *this, backend) : nullptr;
     if (!link) {
         delete backend;
         return;

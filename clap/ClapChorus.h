@@ -14,6 +14,7 @@
 #include "clap/EditReports.h"
 #include "clap/EditorGui.h"
 #include "clap/EditorPlatform.h"
+#include "editor/GestureEditor.h"
 #include "clap/abi/Gui.h"
 #include "clap/abi/Params.h"
 #include "clap/abi/Process.h"
@@ -22,9 +23,7 @@
 
 namespace clap {
 
-class EditorLink;
-
-class ClapChorus {
+class ClapChorus final : private editor::GestureHost {
 public:
     // A new plug-in for `host`, or null when the effect, its delay line or
     // its editor cannot be had.  The host is not called before init.
@@ -58,16 +57,16 @@ public:
     // effect at once, as in the VST 2 plug-in, and the host hears of it
     // with the next block or flush.  Each may ask the host for a flush as
     // its last step: the host may close the editor inside that call.
-    void editBegin(int index);
-    void editValue(int index, float value);
-    void editEnd(int index);
+    void editBegin(int index) override;
+    void editValue(int index, float value) override;
+    void editEnd(int index) override;
 
     // Which thread calls, as the host answers it; true when it cannot.
     bool onMainThread() const;
     bool onAudioThread() const;
 
     ChorusEffect& chorus() { return core.effect(); }
-    EditorLink& editorLink() { return *link; }
+    editor::GestureEditor& editorLink() { return *link; }
     EditorGui& gui() { return editorGui; }
     const Host& hostOf() const { return *host; }
     const EditorPlatform& editorPlatform() const { return platform; }
@@ -83,7 +82,7 @@ private:
     const Host* host;
     const EditorPlatform& platform;
     bridge::ChorusCore core;
-    EditorLink* link = nullptr;  // the effect's editor, which the effect owns
+    editor::GestureEditor* link = nullptr;  // the effect's editor, which the effect owns
     EditorGui editorGui{*this};
     EditReports edits;
     float defaults[bridge::ChorusCore::kValues];

@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "clap/ClapChorus.h"
-#include "clap/EditorLink.h"
+#include "editor/GestureEditor.h"
 #include "editor/EditorLayout.h"
 
 namespace clap {

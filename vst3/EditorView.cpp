@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "editor/EditorLayout.h"
-#include "vst3/EditorLink.h"
+#include "editor/GestureEditor.h"
 #include "vst3/Vst3Chorus.h"
 
 namespace vst3 {

@@ -9,7 +9,7 @@
 #include "chorus/ParameterTable.h"
 #include "host/FloatingPointControl.h"
 #include "vst3/ClassInfo.h"
-#include "vst3/EditorLink.h"
+#include "editor/GestureEditor.h"
 #include "vst3/EditorView.h"
 #include "vst3/StreamIo.h"
 #include "vst3/Utf16.h"
@@ -67,7 +67,7 @@ Vst3Chorus::Vst3Chorus(const EditorPlatform& platform, FUnknown* hostContext) : 
     if (!core.isUsable()) return;
     for (int i = 0; i < bridge::ChorusCore::kValues; ++i) defaults[i] = core.value(i);
     editor::EditorBackend* backend = platform.makeBackend();
-    link = backend ? new (std::nothrow) EditorLink(*this, backend) : nullptr;
+    link = backend ? new (std::nothrow) editor::GestureEditor(core.effect(), *this, backend) : nullptr;
     if (!link) {
         delete backend;
         return;

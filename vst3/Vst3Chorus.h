@@ -12,6 +12,7 @@
 
 #include "bridge/BlockSplitter.h"
 #include "bridge/ChorusCore.h"
+#include "editor/GestureEditor.h"
 #include "vst3/EditorPlatform.h"
 #include "vst3/HostValues.h"
 #include "vst3/abi/Component.h"
@@ -22,7 +23,6 @@
 
 namespace vst3 {
 
-class EditorLink;
 class EditorView;
 
 // Parameter ids: the effect's nine in their VST 2 order, then the program
@@ -53,7 +53,8 @@ class Vst3Chorus final : public ComponentStateCalls,
                          public IAudioProcessor,
                          public IProcessContextRequirements,
                          public ControllerStateCalls,
-                         public IUnitInfo
+                         public IUnitInfo,
+                         private editor::GestureHost
 #if defined(__linux__)
     ,
                          public ITimerHandler
@@ -133,12 +134,6 @@ public:
                                    int32& unitId) override;
     tresult VST3_CALL setUnitProgramData(int32 listOrUnitId, int32 programIndex, IBStream* data) override;
 
-    // The editor's side, on the host's UI thread: a knob or a button sets
-    // the effect at once, as in the VST 2 plug-in, and tells the host
-    // through its component handler.
-    void editBegin(int index);
-    void editValue(int index, float value);
-    void editEnd(int index);
     // A program change made on the audio thread, reported to the host's
     // controls from its UI thread: the plug-in's timer, or the editor's.
     void reportProgramChange();
@@ -149,7 +144,7 @@ public:
 
     ChorusEffect& chorus() { return core.effect(); }
     const EditorPlatform& editorPlatform() const { return platform; }
-    EditorLink& editorLink() { return *link; }
+    editor::GestureEditor& editorLink() { return *link; }
     // The view that shows the editor's window, while one does: false for
     // another meanwhile.
     bool showView(EditorView* view);
@@ -170,7 +165,14 @@ private:
     std::atomic<uint32> references{1};
     bridge::ChorusCore core;
     const EditorPlatform& platform;
-    EditorLink* link = nullptr;  // the effect's editor, which the effect owns
+    // The editor's edits, on the host's UI thread: a knob or a button sets
+    // the effect at once, as in the VST 2 plug-in, and tells the host
+    // through its component handler.
+    void editBegin(int index) override;
+    void editValue(int index, float value) override;
+    void editEnd(int index) override;
+
+    editor::GestureEditor* link = nullptr;  // the effect's editor, which the effect owns
     EditorView* view = nullptr;  // the one showing the window
     IComponentHandler* handler = nullptr;
     HostValues<kParameterCount> hostValues;
