@@ -108,13 +108,7 @@ ClapChorus::ClapChorus(const Host* host, const EditorPlatform& platform)
     : plugin(pluginCalls(this)), host(host), platform(platform) {
     if (!core.isUsable()) return;
     for (int i = 0; i < kValues; ++i) defaults[i] = core.value(i);
-    editor::EditorBackend* backend = platform.makeBackend();
-    link = backend ? new (std::nothrow) editor::GestureEditor(core.effect(), *this, backend) : nullptr;
-    if (!link) {
-        delete backend;
-        return;
-    }
-    core.effect().attachEditor(link);
+    link = editor::GestureEditor::attach(core.effect(), *this, platform.makeBackend);
 }
 
 bool ClapChorus::init() {

@@ -1,9 +1,22 @@
 #include "editor/GestureEditor.h"
 
+#include <new>
+
 #include "chorus/ChorusEffect.h"
 #include "editor/ChorusEffectModel.h"
 
 namespace editor {
+
+GestureEditor* GestureEditor::attach(ChorusEffect& effect, GestureHost& host, EditorBackend* (*makeBackend)()) {
+    EditorBackend* backend = makeBackend();
+    GestureEditor* editor = backend ? new (std::nothrow) GestureEditor(effect, host, backend) : nullptr;
+    if (!editor) {
+        delete backend;
+        return nullptr;
+    }
+    effect.attachEditor(editor);
+    return editor;
+}
 
 GestureEditor::GestureEditor(ChorusEffect& effect, GestureHost& host, EditorBackend* backend)
     : ChorusEditorBase(&effect), effect(effect), host(host), backend(backend), core(*this, *backend) {}

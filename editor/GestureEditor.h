@@ -29,8 +29,10 @@ protected:
 
 class GestureEditor final : public ChorusEditorBase, private EditorModel {
 public:
-    // Takes `backend`, which it deletes.
-    GestureEditor(ChorusEffect& effect, GestureHost& host, EditorBackend* backend);
+    // The editor on the backend that `makeBackend` makes, handed to
+    // `effect`, which then owns it; null, with nothing left behind, when
+    // the backend or the editor cannot be had.
+    static GestureEditor* attach(ChorusEffect& effect, GestureHost& host, EditorBackend* (*makeBackend)());
     ~GestureEditor() override;
 
     bool openWindow(void* parent) { return backend->open(parent, core); }
@@ -46,6 +48,9 @@ public:
     void effectClosing() override { backend->close(); }
 
 private:
+    // Takes `backend`, which it deletes.
+    GestureEditor(ChorusEffect& effect, GestureHost& host, EditorBackend* backend);
+
     // EditorModel
     float value(int parameter) override;
     void valueText(int parameter, char* text, int capacity) override;

@@ -66,13 +66,7 @@ Vst3Chorus::Vst3Chorus(const EditorPlatform& platform, FUnknown* hostContext) : 
 #endif
     if (!core.isUsable()) return;
     for (int i = 0; i < bridge::ChorusCore::kValues; ++i) defaults[i] = core.value(i);
-    editor::EditorBackend* backend = platform.makeBackend();
-    link = backend ? new (std::nothrow) editor::GestureEditor(core.effect(), *this, backend) : nullptr;
-    if (!link) {
-        delete backend;
-        return;
-    }
-    core.effect().attachEditor(link);
+    link = editor::GestureEditor::attach(core.effect(), *this, platform.makeBackend);
 }
 
 Vst3Chorus::~Vst3Chorus() {

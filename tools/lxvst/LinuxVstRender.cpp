@@ -113,6 +113,32 @@ bool endsWith(const std::string& text, const std::string& end) {
     return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
 }
 
+// The wave through `process(inputs, outputs, frames, first)` in blocks of
+// `block` frames, in place: separate channel buffers, the outputs silent
+// before each block.
+template <typename Process>
+void renderBlocks(Stereo& wave, int block, Process process) {
+    const std::size_t size = static_cast<std::size_t>(block);
+    const std::size_t total = wave.samples.size() / 2;
+    std::vector<float> channels(4 * size);
+    float* inputs[2] = {channels.data(), channels.data() + size};
+    float* outputs[2] = {channels.data() + 2 * size, channels.data() + 3 * size};
+    for (std::size_t first = 0; first < total; first += size) {
+        const std::size_t frames = total - first < size ? total - first : size;
+        float* frame = wave.samples.data() + 2 * first;
+        for (std::size_t k = 0; k < frames; ++k) {
+            inputs[0][k] = frame[2 * k];
+            inputs[1][k] = frame[2 * k + 1];
+            outputs[0][k] = outputs[1][k] = 0.0f;
+        }
+        process(inputs, outputs, frames, first == 0);
+        for (std::size_t k = 0; k < frames; ++k) {
+            frame[2 * k] = outputs[0][k];
+            frame[2 * k + 1] = outputs[1][k];
+        }
+    }
+}
+
 // The VST 3 bundle: the values go to the processor with the first block, at
 // its first frame, as a host delivers them.
 int renderVst3(const std::string& bundle, int block, Stereo& wave, int argc, char** argv) {
@@ -140,22 +166,9 @@ int renderVst3(const std::string& bundle, int block, Stereo& wave, int argc, cha
             if (std::strcmp(argv[i], "--set") != 0 || id < 0) return fail("bad setting " + setting);
             changes.add(static_cast<ParamID>(id), 0, std::strtof(setting.c_str() + equals + 1, nullptr));
         }
-        const std::size_t total = wave.samples.size() / 2;
-        std::vector<float> channels(4 * static_cast<std::size_t>(block));
-        for (std::size_t first = 0; first < total; first += static_cast<std::size_t>(block)) {
-            const std::size_t frames = total - first < static_cast<std::size_t>(block) ? total - first : block;
-            float* frame = wave.samples.data() + 2 * first;
-            for (std::size_t k = 0; k < frames; ++k) {
-                channels[k] = frame[2 * k];
-                channels[block + k] = frame[2 * k + 1];
-            }
-            plugin.process(&channels[0], &channels[block], &channels[2 * block], &channels[3 * block],
-                           static_cast<int32>(frames), first == 0 ? &changes : nullptr);
-            for (std::size_t k = 0; k < frames; ++k) {
-                frame[2 * k] = channels[2 * block + k];
-                frame[2 * k + 1] = channels[3 * block + k];
-            }
-        }
+        renderBlocks(wave, block, [&](float** in, float** out, std::size_t frames, bool first) {
+            plugin.process(in[0], in[1], out[0], out[1], static_cast<int32>(frames), first ? &changes : nullptr);
+        });
     }
     factory->release();
     return status;
@@ -184,22 +197,9 @@ int renderClap(const std::string& path, int block, Stereo& wave, int argc, char*
         if (std::strcmp(argv[i], "--set") != 0 || id < 0) return fail("bad setting " + setting);
         events.add(0, static_cast<Id>(id), std::strtof(setting.c_str() + equals + 1, nullptr));
     }
-    const std::size_t total = wave.samples.size() / 2;
-    std::vector<float> channels(4 * static_cast<std::size_t>(block));
-    for (std::size_t first = 0; first < total; first += static_cast<std::size_t>(block)) {
-        const std::size_t frames = total - first < static_cast<std::size_t>(block) ? total - first : block;
-        float* frame = wave.samples.data() + 2 * first;
-        for (std::size_t k = 0; k < frames; ++k) {
-            channels[k] = frame[2 * k];
-            channels[block + k] = frame[2 * k + 1];
-        }
-        plugin.process(&channels[0], &channels[block], &channels[2 * block], &channels[3 * block],
-                       static_cast<std::uint32_t>(frames), first == 0 ? &events : nullptr);
-        for (std::size_t k = 0; k < frames; ++k) {
-            frame[2 * k] = channels[2 * block + k];
-            frame[2 * k + 1] = channels[3 * block + k];
-        }
-    }
+    renderBlocks(wave, block, [&](float** in, float** out, std::size_t frames, bool first) {
+        plugin.process(in[0], in[1], out[0], out[1], static_cast<std::uint32_t>(frames), first ? &events : nullptr);
+    });
     return 0;
 }
 
@@ -236,24 +236,9 @@ int main(int argc, char** argv) {
     }
     plugin.dispatch(effMainsChanged, 0, 1);
 
-    const std::size_t total = wave.samples.size() / 2;
-    std::vector<float> channels(4 * static_cast<std::size_t>(block));
-    float* inputs[2] = {channels.data(), channels.data() + block};
-    float* outputs[2] = {channels.data() + 2 * block, channels.data() + 3 * block};
-    for (std::size_t first = 0; first < total; first += static_cast<std::size_t>(block)) {
-        const std::size_t frames = total - first < static_cast<std::size_t>(block) ? total - first : block;
-        float* frame = wave.samples.data() + 2 * first;
-        for (std::size_t k = 0; k < frames; ++k) {
-            inputs[0][k] = frame[2 * k];
-            inputs[1][k] = frame[2 * k + 1];
-            outputs[0][k] = outputs[1][k] = 0.0f;
-        }
-        plugin.processReplacing(inputs, outputs, static_cast<VstInt32>(frames));
-        for (std::size_t k = 0; k < frames; ++k) {
-            frame[2 * k] = outputs[0][k];
-            frame[2 * k + 1] = outputs[1][k];
-        }
-    }
+    renderBlocks(wave, block, [&](float** in, float** out, std::size_t frames, bool) {
+        plugin.processReplacing(in, out, static_cast<VstInt32>(frames));
+    });
     plugin.dispatch(effMainsChanged, 0, 0);
     plugin.close();
     return writeWave(argv[4], wave) ? 0 : fail(std::string("cannot write ") + argv[4]);
