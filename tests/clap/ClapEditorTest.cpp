@@ -14,6 +14,7 @@
 #include "chorus/ParameterIndex.h"
 #include "editor/EditorControls.h"
 #include "host/AEffEditor.h"
+#include "tests/support/LinuxVstEditorPicture.h"
 #include "tests/x11/X11TestDisplay.h"
 #include "tools/ClapHost.h"
 #include "tools/PluginLoader.h"
@@ -21,16 +22,6 @@
 namespace {
 
 using namespace claphost;
-
-// The child window the editor made in `parent`.
-::Window childOf(Display* display, ::Window parent) {
-    ::Window root, up, *children = nullptr;
-    unsigned count = 0;
-    XQueryTree(display, parent, &root, &up, &children, &count);
-    const ::Window child = count == 1 ? children[0] : 0;
-    if (children) XFree(children);
-    return child;
-}
 
 class ClapEditor : public ::testing::Test {
 protected:
@@ -66,7 +57,7 @@ protected:
         EXPECT_EQ(host.timers.size(), 1u);
         EXPECT_EQ(host.descriptors.size(), 1u);
         run(60);
-        return childOf(x.connection(), parent);
+        return x.editorIn(parent);
     }
     void run(int milliseconds, bool watchDescriptors = true) {
         host.runLoop(plugin->plugin, milliseconds, watchDescriptors);
@@ -102,21 +93,9 @@ TEST_F(ClapEditor, ShowsTheLinuxVstEditorsPicture) {
     ASSERT_NE(editor, 0u);
     run(200);  // the clip indicator's first ticks
 
-    PluginLoader loader(builtPluginPath());
-    ASSERT_TRUE(loader.loaded()) << loader.error();
-    PluginInstance vst2(loader.create());
-    const ::Window vst2Parent = x.makeParent(400, 0);
-    ASSERT_EQ(vst2.dispatch(effEditOpen, 0, 0, reinterpret_cast<void*>(vst2Parent)), 1);
-    for (int i = 0; i < 20; ++i) {
-        vst2.dispatch(effEditIdle);
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    EXPECT_EQ(x.differingPixels(editor, childOf(x.connection(), vst2Parent)), 0);
-    vst2.dispatch(effEditClose);
-    vst2.close();
-    x.destroy(vst2Parent);
+    EXPECT_EQ(pixelsDifferingFromTheLinuxVstEditor(x, editor), 0);
     plugin->gui->destroy(plugin->plugin);
-    EXPECT_EQ(childOf(x.connection(), parent), 0u);
+    EXPECT_EQ(x.editorIn(parent), 0u);
 }
 
 // While blocks run, the next one carries the edits and the host is asked
@@ -182,10 +161,10 @@ TEST_F(ClapEditor, TheHostsWindowGoneFirstOrTheGuiHidden) {
     const ::Window editor = open();
     ASSERT_TRUE(plugin->gui->hide(plugin->plugin));
     EXPECT_TRUE(host.timers.empty() && host.descriptors.empty());
-    EXPECT_EQ(childOf(x.connection(), parent), 0u);
+    EXPECT_EQ(x.editorIn(parent), 0u);
     ASSERT_TRUE(plugin->gui->show(plugin->plugin));
     EXPECT_EQ(host.timers.size(), 1u);
-    EXPECT_NE(childOf(x.connection(), parent), 0u);
+    EXPECT_NE(x.editorIn(parent), 0u);
     (void)editor;
 
     x.destroy(parent, true);

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "host/FloatingPointControl.h"
+#include "tests/support/UnusualHostArithmetic.h"
 #include "tools/ClapHost.h"
 #include "tools/PluginLoader.h"
 
@@ -355,17 +356,8 @@ TEST_F(ClapPlugin, StateRoundTripsExactlyAndBadStreamsChangeNothing) {
 // x87 of 24-bit precision.
 TEST_F(ClapPlugin, TheHostsFloatingPointSettingsComeBack) {
     Instance plugin(module, host);
-    const std::uint32_t hostMxcsr = fpu::kMxcsrAllExceptionsMasked | 0x4000 | fpu::kMxcsrFlushToZero |
-                                    fpu::kMxcsrDenormalsAreZero;
-    const std::uint16_t hostControl = 0x087F;
-    const std::uint16_t savedControl = fpu::controlWord();
-    const std::uint32_t savedMxcsr = fpu::mxcsr();
-    auto check = [&](const char* call) {
-        EXPECT_EQ(fpu::mxcsr() & ~0x3Fu, hostMxcsr) << call;
-        EXPECT_EQ(fpu::controlWord(), hostControl) << call;
-    };
-    fpu::setControlWord(hostControl);
-    fpu::restoreMxcsr(hostMxcsr);
+    const UnusualHostArithmetic arithmetic;
+    auto check = [&arithmetic](const char* call) { arithmetic.check(call); };
     plugin.start(kSampleRate);
     check("activate");
     InputEventList events;
@@ -381,8 +373,6 @@ TEST_F(ClapPlugin, TheHostsFloatingPointSettingsComeBack) {
     check("value_to_text");
     plugin.tail->get(plugin.plugin);
     check("tail");
-    fpu::restoreMxcsr(savedMxcsr);
-    fpu::setControlWord(savedControl);
 }
 
 // What a host may do only on its main thread, or only on the audio

@@ -6,6 +6,8 @@
 // destroy the gui right there.  The plug-in lives on.
 #pragma once
 
+#include <cstdint>
+
 #include "tests/editor/ClosingHost.h"
 #include "tools/ClapHost.h"
 
@@ -31,10 +33,18 @@ public:
 
     bool ready() const { return plugin && plugin->plugin; }
 
-    // The gui made and embedded in `parent`, a window of the `api` given.
-    void attach(const char* api, const clap::Window& parent) {
-        EXPECT_TRUE(plugin->gui->create(plugin->plugin, api, false));
-        EXPECT_TRUE(plugin->gui->setParent(plugin->plugin, &parent));
+    // The gui made and embedded in the system's window `parent`.
+    void attach(void* parent) {
+        clap::Window window{};
+#if defined(_WIN32)
+        window.api = clap::kWindowApiWin32;
+        window.win32 = parent;
+#else
+        window.api = clap::kWindowApiX11;
+        window.x11 = static_cast<unsigned long>(reinterpret_cast<std::uintptr_t>(parent));
+#endif
+        EXPECT_TRUE(plugin->gui->create(plugin->plugin, window.api, false));
+        EXPECT_TRUE(plugin->gui->setParent(plugin->plugin, &window));
         shown = true;
     }
     void remove() {

@@ -8,7 +8,6 @@
 // entry of the table.
 #pragma once
 
-#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -32,7 +31,7 @@ std::string describe(const Entry& entry);
 
 // The table: every occurrence of every call kind that the script makes,
 // with each way of closing.
-std::vector<Entry> table(const int (&counts)[3], std::initializer_list<How> hows);
+std::vector<Entry> table(const int (&counts)[3]);
 
 // The script, in window pixels.  Each action is what the user did; a
 // fixture turns it into its window system's events.
@@ -100,7 +99,7 @@ public:
 };
 
 // Counts the script's calls, then plays it once for every entry of the
-// table made with `hows`: each entry must be reached, and leave no fault.
-void playTable(Driver& driver, std::initializer_list<How> hows);
+// table: each entry must be reached, and leave no fault.
+void playTable(Driver& driver);
 
 }  // namespace closing

@@ -7,6 +7,9 @@
 
 #include "tests/editor/ClosingHost.h"
 #include "tools/Vst3Host.h"
+#if defined(__linux__)
+#include "tests/vst3/HostFrame.h"
+#endif
 
 namespace closing {
 
@@ -32,12 +35,17 @@ public:
 
     bool ready() const { return plugin != nullptr; }
 
-    // A new view in `parent`, given `frame` first where the host has one.
-    void attach(void* parent, vst3::FIDString type, vst3::IPlugFrame* frame = nullptr) {
+    // A new view in the system's window `parent`; on Linux given the
+    // host's frame first, whose run loop run() turns.
+    void attach(void* parent) {
         view = plugin->controller->createView("editor");
         if (!view) return ADD_FAILURE() << "no view";
-        if (frame) view->setFrame(frame);
-        EXPECT_EQ(view->attached(parent, type), vst3::kResultOk);
+#if defined(__linux__)
+        view->setFrame(&frame);
+        EXPECT_EQ(view->attached(parent, vst3::kPlatformTypeX11EmbedWindowID), vst3::kResultOk);
+#else
+        EXPECT_EQ(view->attached(parent, vst3::kPlatformTypeHWND), vst3::kResultOk);
+#endif
     }
     void remove() {
         if (!view) return;
@@ -70,6 +78,14 @@ private:
     vst3host::Instance* plugin = nullptr;
     Handler handler;
     vst3::IPlugView* view = nullptr;
+#if defined(__linux__)
+
+public:
+    void run(int milliseconds) { frame.run(milliseconds); }
+
+private:
+    vst3host::HostFrame frame;
+#endif
 };
 
 }  // namespace closing

@@ -18,6 +18,7 @@
 #include "host/AEffEditor.h"
 #include "tests/vst3/HostFrame.h"
 #include "tools/Vst3Host.h"
+#include "tests/support/LinuxVstEditorPicture.h"
 #include "tests/x11/X11TestDisplay.h"
 #include "tools/PluginLoader.h"
 
@@ -90,19 +91,7 @@ TEST_F(Vst3Editor, ShowsTheLinuxVstEditorsPicture) {
     ASSERT_NE(editor, 0u);
     frame.run(200);  // the clip indicator's first ticks
 
-    PluginLoader loader(builtPluginPath());
-    ASSERT_TRUE(loader.loaded()) << loader.error();
-    PluginInstance vst2(loader.create());
-    const Window vst2Parent = x.makeParent(400, 0);
-    ASSERT_EQ(vst2.dispatch(effEditOpen, 0, 0, reinterpret_cast<void*>(vst2Parent)), 1);
-    for (int i = 0; i < 20; ++i) {
-        vst2.dispatch(effEditIdle);
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    EXPECT_EQ(x.differingPixels(editor, x.editorIn(vst2Parent)), 0);
-    vst2.dispatch(effEditClose);
-    vst2.close();
-    x.destroy(vst2Parent);
+    EXPECT_EQ(pixelsDifferingFromTheLinuxVstEditor(x, editor), 0);
     detach();
 }
 

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "host/FloatingPointControl.h"
+#include "tests/support/UnusualHostArithmetic.h"
 #include "tools/Vst3Host.h"
 #include "tools/PluginLoader.h"
 
@@ -406,17 +407,8 @@ TEST_F(Vst3Plugin, EveryObjectIsFreedAtItsLastReleaseAndTheModuleReloads) {
 // x87 of 24-bit precision.
 TEST_F(Vst3Plugin, TheHostsFloatingPointSettingsComeBack) {
     Instance plugin(factory);
-    const std::uint32_t hostMxcsr = fpu::kMxcsrAllExceptionsMasked | 0x4000 | fpu::kMxcsrFlushToZero |
-                                    fpu::kMxcsrDenormalsAreZero;
-    const std::uint16_t hostControl = 0x087F;
-    const std::uint16_t savedControl = fpu::controlWord();
-    const std::uint32_t savedMxcsr = fpu::mxcsr();
-    auto check = [&](const char* call) {
-        EXPECT_EQ(fpu::mxcsr() & ~0x3Fu, hostMxcsr) << call;
-        EXPECT_EQ(fpu::controlWord(), hostControl) << call;
-    };
-    fpu::setControlWord(hostControl);
-    fpu::restoreMxcsr(hostMxcsr);
+    const UnusualHostArithmetic arithmetic;
+    auto check = [&arithmetic](const char* call) { arithmetic.check(call); };
     plugin.start(kSampleRate);
     check("setupProcessing, setActive");
     ParameterChanges changes;
@@ -432,8 +424,6 @@ TEST_F(Vst3Plugin, TheHostsFloatingPointSettingsComeBack) {
     check("getParamStringByValue");
     plugin.processor->getTailSamples();
     check("getTailSamples");
-    fpu::restoreMxcsr(savedMxcsr);
-    fpu::setControlWord(savedControl);
 }
 
 // What the format's validator checks and our host did not: the process
